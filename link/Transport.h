@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/CommandLog.h"
+#include "link/PortSource.h"
+#include "link/SerialPort.h"
+
+namespace merivane {
+
+class ProgressSink;
+
+// Why a candidate port was passed over during detection.
+struct PortProblem {
+    std::string port;
+    PortError error = PortError::None;
+    int sysErrno = 0;
+};
+
+// The device link: the port name and the open port, the command log, and
+// the exchange of one command line and its answer. One object per device.
+class Transport {
+public:
+    // Picks one of several candidate ports; returns the chosen (or typed) name,
+    // or an empty text when the user closed the choice without confirming.
+    using Chooser = std::function<std::string(const std::vector<std::string>& candidates)>;
+
+    static constexpr size_t kMaxCandidates = 10;
+    // Standard answer room of one command (the runner adds extra room for downloads).
+    static constexpr size_t kAnswerBufferSize = 10240000;
+    // The polling read step.
+    static constexpr int kPollMs = 100;
+
+    explicit Transport(PortSource* source = nullptr);
+
+    // Searches the port source, chooses (through `choose` when several qualify),
+    // opens and configures the port. True when the port is open.
+    bool FindAndOpenPort(const Chooser& choose);
+    // Opens a port named by the user (--port), configured as FindAndOpenPort does.
+    bool OpenNamedPort(const std::string& path);
+    // Closes the current port and opens the one named by PortName() again,
+    // then flushes it.
+    bool OpenPort();
+    // Empties both directions and waits until the device stays silent for one
+    // poll step (bounded, so a device that never stops talking cannot hang us).
+    bool FlushPort();
+
+    // Writes one command line (nothing for the pseudo-command "SLEEP").
+    // Nonzero when written.
+    int SendCommand(const std::string& command);
+    // Collects the raw answer to `command` into `raw` (at most size - 1 bytes)
+    // until an end marker, the time-out, or (with noEndMarker) a port that came
+    // back after being lost. False only when the port cannot take the polling
+    // settings.
+    bool ReceiveResponse(const std::string& command, std::string& raw, size_t size, uint32_t timeoutMs,
+                         bool noEndMarker, ProgressSink* bar);
+    // Judges and trims a raw answer (see ParseAnswer) and logs the result.
+    bool ParseResponse(const std::string& command, const std::string& raw, std::string& parsed, size_t size);
+
+    // Writes bytes straight to the port: no flush, no reopen, no log
+    // (start-up's console pause, upload data). Returns bytes written or -1.
+    long WriteRaw(const char* data, size_t size);
+
+    const std::string& PortName() const { return m_portName; }
+    void SetPortName(const std::string& name) { m_portName = name; }
+    SerialPort& Port() { return m_port; }
+    CommandLog& Log() { return m_commandLog; }
+    void SetPortSource(PortSource* source) { source_ = source; }
+    // Candidates of the last search that could not be opened, and why.
+    const std::vector<PortProblem>& LastProblems() const { return problems_; }
+
+    // Bounds of the recovery loops (product milliseconds).
+    static constexpr int kReopenAttempts = 60;
+    static constexpr uint64_t kFlushLimitMs = 3000;
+
+private:
+    bool OpenAndConfigure(const std::string& path);
+
+    PortSource* source_;
+    std::string m_portName;
+    SerialPort m_port;
+    CommandLog m_commandLog;
+    std::vector<PortProblem> problems_;
+};
+
+}  // namespace merivane
