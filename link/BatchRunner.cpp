@@ -1,0 +1,73 @@
+#include "link/BatchRunner.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "link/Transport.h"
+#include "support/ProgressSink.h"
+
+namespace merivane {
+namespace {
+
+// The command whose answer only ends when the device has restarted.
+constexpr char kFirmwareApply[] = "at&usbinterface=110";
+
+class SteppingObserver : public BatchObserver {
+public:
+    explicit SteppingObserver(ProgressSink* bar) : bar_(bar) {}
+    void ShowStep(size_t, const std::string&) override {
+        if (bar_) bar_->Step();
+    }
+
+private:
+    ProgressSink* bar_;
+};
+
+}  // namespace
+
+size_t RunnableCount(const CommandList& list) {
+    const auto end = std::find_if(list.begin(), list.end(), [](const USBCommand& c) { return c.command.empty(); });
+    return static_cast<size_t>(end - list.begin());
+}
+
+void PrepareBatchProgress(const CommandList& list, ProgressSink* bar) {
+    if (!bar) return;
+    int64_t total = 0;
+    for (size_t i = 0; i < RunnableCount(list); ++i) total += list[i].timeout;
+    bar->SetRange(0, static_cast<int>(static_cast<uint16_t>(total / 100)));
+    bar->SetPosition(0);
+    bar->SetStepSize(10);
+}
+
+void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar, BatchObserver* observer) {
+    const size_t count = RunnableCount(list);
+    std::string raw;
+    for (size_t position = 0; position < count; ++position) {
+        USBCommand& entry = list[position];
+        const size_t room = Transport::kAnswerBufferSize + static_cast<size_t>(std::max(entry.extraBufferSize, 0));
+        if (observer) observer->ShowStep(position, entry.message);
+        entry.failed = 1;
+        if (transport.SendCommand(entry.command) == 0) continue;
+        const bool noEndMarker = entry.command.find(kFirmwareApply) != std::string::npos;
+        // Without a port to read from there is no answer to judge: the command failed.
+        if (!transport.ReceiveResponse(entry.command, raw, room,
+                                       static_cast<uint32_t>(std::max(entry.timeout, 0)), noEndMarker, bar))
+            continue;
+        std::string parsed;
+        const bool verdict = transport.ParseResponse(entry.command, raw, parsed, room);
+        entry.result = std::move(parsed);
+        entry.failed = verdict ? 0 : 1;
+        // Answers of up to 10 MB are not kept between commands.
+        raw.clear();
+        raw.shrink_to_fit();
+    }
+}
+
+void RunBatch(Transport& transport, CommandList& list, ProgressSink* bar) {
+    PrepareBatchProgress(list, bar);
+    SteppingObserver observer(bar);
+    std::thread worker([&] { RunCommands(transport, list, bar, &observer); });
+    worker.join();
+}
+
+}  // namespace merivane

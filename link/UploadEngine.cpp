@@ -1,0 +1,147 @@
+#include "link/UploadEngine.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "link/Transport.h"
+#include "support/Clock.h"
+#include "support/ProgressSink.h"
+
+namespace merivane {
+namespace {
+
+constexpr size_t kChunk = 1024;
+constexpr size_t kAnswerRoom = 200;
+constexpr size_t kParsedRoom = 100;
+constexpr int kMaxShortWrites = 5;
+
+std::string Printf(const char* format, auto value) {
+    char text[512];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<char>& data) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// A device path that would break the command line it travels in.
+bool BreaksCommandLine(const std::string& path) {
+    for (unsigned char c : path)
+        if (c < 0x20 || c == 0x7f) return true;
+    return false;
+}
+
+// One handshake exchange; false when the device judged it a failure.
+bool Exchange(Transport& transport, const std::string& command, uint32_t timeoutMs, uint64_t pauseMs = 0) {
+    std::string raw;
+    std::string parsed;
+    if (transport.SendCommand(command) == 0) return false;
+    if (pauseMs) TheClock().SleepMs(pauseMs);
+    transport.ReceiveResponse(command, raw, kAnswerRoom, timeoutMs, false, nullptr);
+    return transport.ParseResponse(command, raw, parsed, kParsedRoom);
+}
+
+class UploadRun {
+public:
+    UploadRun(Transport& transport, const UploadSource& source, ProgressSink* bar, std::atomic<int>& finished)
+        : transport_(transport), source_(source), bar_(bar), finished_(finished) {}
+
+    void Run() {
+        if (!ReadWholeFile(source_.localPath, data_)) return;
+        const long size = static_cast<long>(data_.size());
+        if (bar_) {
+            bar_->SetRange(0, static_cast<int>(static_cast<uint16_t>(size / 1024 + 10)));
+            bar_->SetPosition(0);
+            bar_->SetStepSize(1);
+        }
+        if (!Exchange(transport_, Printf("AT&USBINTERFACE=17,%ld\r\n", size), 500)) return;
+        if (!Exchange(transport_, Printf("AT&USBINTERFACE=3,%ld\r\n", size), 250)) return;
+        const std::string destination = UploadDestination(source_);
+        if (BreaksCommandLine(destination)) return;
+        Step();
+        if (!Exchange(transport_, "AT&USBINTERFACE=9," + destination + "\r\n", 30000)) return;
+        Step();
+        if (!Exchange(transport_, "AT&USBINTERFACE=5\r\n", 4000, 2000)) return;
+        Step();
+        CommandLog& log = transport_.Log();
+        if (log.IsOpen()) log.WriteUploadStart(destination, size);
+        if (!SendData()) return;
+        if (log.IsOpen()) log.WriteUploadFinished(static_cast<long>(sent_), size);
+        std::string raw;
+        std::string parsed;
+        transport_.ReceiveResponse("", raw, kAnswerRoom, static_cast<uint32_t>((size / 10000 + 2) * 1000), false,
+                                   nullptr);
+        if (!transport_.ParseResponse("", raw, parsed, kParsedRoom)) return;
+        Exchange(transport_, Printf("AT&USBINTERFACE=18,%ld\r\n", size), 5000);
+    }
+
+private:
+    void Step() {
+        if (bar_) bar_->Step();
+    }
+
+    // The payload, straight to the port. False when the upload was ended from
+    // outside (no closing exchange then).
+    bool SendData() {
+        const size_t size = data_.size();
+        int shortWrites = 0;
+        while (sent_ < size) {
+            if (finished_.load()) return false;
+            const size_t chunk = UploadChunkSize(size - sent_);
+            const long written = transport_.WriteRaw(data_.data() + sent_, chunk);
+            if (written < 0) break;
+            CommandLog& log = transport_.Log();
+            if (log.IsOpen())
+                log.WriteUploadChunk(static_cast<long>(sent_), static_cast<long>(size), written);
+            Step();
+            TheClock().SleepMs(kUploadChunkPauseMs);
+            if (static_cast<size_t>(written) == chunk) {
+                sent_ += chunk;
+                shortWrites = 0;
+            } else if (++shortWrites > kMaxShortWrites) {
+                // A chunk that went out in part is sent again whole; six in a row end the data phase.
+                break;
+            }
+        }
+        return true;
+    }
+
+    Transport& transport_;
+    const UploadSource& source_;
+    ProgressSink* bar_;
+    std::atomic<int>& finished_;
+    std::vector<char> data_;
+    size_t sent_ = 0;
+};
+
+}  // namespace
+
+std::string LocalFileName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string UploadDestination(const UploadSource& source) {
+    if (source.firmware) return "/fw/updatefw.dwl";
+    const std::string folder = source.mesh ? "/WEB/mesh/" : "/WEB/python/";
+    return folder + LocalFileName(source.localPath);
+}
+
+size_t UploadChunkSize(size_t remaining) {
+    if (remaining >= kChunk) return kChunk;
+    if (remaining > 0 && remaining % 64 == 0) return remaining - 1;
+    return remaining;
+}
+
+void UploadFile(Transport& transport, const UploadSource& source, ProgressSink* bar, std::atomic<int>& finished) {
+    UploadRun(transport, source, bar, finished).Run();
+    finished.store(1);
+}
+
+}  // namespace merivane

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+namespace merivane {
+
+class ProgressSink;
+class Transport;
+
+// Where an upload goes on the device.
+struct UploadSource {
+    std::string localPath;
+    bool firmware = false;  // store as "/fw/updatefw.dwl"
+    bool mesh = false;      // store under "/WEB/mesh/"
+};
+
+// The file name part of a local path (after the last "/").
+std::string LocalFileName(const std::string& path);
+// The device path an upload is stored under.
+std::string UploadDestination(const UploadSource& source);
+// Bytes of the next chunk when `remaining` bytes are left: 1024, except that a
+// final remainder that is a multiple of 64 goes one byte short, so that the
+// last byte travels alone.
+size_t UploadChunkSize(size_t remaining);
+
+// The payload write pauses this long after every chunk.
+constexpr int kUploadChunkPauseMs = 50;
+
+// Uploads one local file: the handshake, the data in chunks, the closing
+// exchange. Reports nothing: callers verify the stored file by its digest.
+// `finished` is checked before every chunk and set to 1 at the end.
+void UploadFile(Transport& transport, const UploadSource& source, ProgressSink* bar, std::atomic<int>& finished);
+
+}  // namespace merivane

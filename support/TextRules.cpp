@@ -1,0 +1,56 @@
+#include "support/TextRules.h"
+
+#include <climits>
+
+namespace merivane {
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+}  // namespace
+
+int LeadingInt(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && IsSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            value = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (negative) return static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+std::string RemoveAll(std::string_view text, std::string_view piece) {
+    if (piece.empty()) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    for (size_t at; (at = text.find(piece, from)) != std::string_view::npos; from = at + piece.size())
+        out.append(text.substr(from, at - from));
+    out.append(text.substr(from));
+    return out;
+}
+
+std::string RemoveChars(std::string_view text, std::string_view characters) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (characters.find(c) == std::string_view::npos) out.push_back(c);
+    return out;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+}  // namespace merivane

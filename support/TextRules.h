@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace merivane {
+
+// The leading decimal integer of a text, read as C's atoi reads it (leading
+// white space, an optional sign, digits; no number gives 0), but saturating
+// instead of overflowing.
+int LeadingInt(std::string_view text);
+
+// `text` without any occurrence of `piece`.
+std::string RemoveAll(std::string_view text, std::string_view piece);
+
+// `text` without any of the characters in `characters`.
+std::string RemoveChars(std::string_view text, std::string_view characters);
+
+// True when `a` and `b` are equal ignoring ASCII case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace merivane
