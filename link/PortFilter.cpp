@@ -1,19 +1,14 @@
 #include "link/PortFilter.h"
 
 #include <algorithm>
+
+#include "support/TextRules.h"
+
 #include <string_view>
 
 namespace merivane {
 
 namespace {
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
-}
 
 constexpr std::string_view kExactProviders[] = {"WAVECOM", "Sierra Wireless"};
 constexpr std::string_view kProviderPart = "Varik";

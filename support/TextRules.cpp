@@ -11,20 +11,18 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' ||
 
 }  // namespace
 
-int LeadingInt(std::string_view text) {
+int LeadingInteger(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && IsSpace(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
+    long long magnitude = 0;
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            value = static_cast<long long>(INT_MAX) + 1;
-        }
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > limit) magnitude = limit;
     }
-    if (negative) return static_cast<int>(-value);
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+    return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
 std::string RemoveAll(std::string_view text, std::string_view piece) {

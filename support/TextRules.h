@@ -6,9 +6,9 @@
 namespace merivane {
 
 // The leading decimal integer of a text, read as C's atoi reads it (leading
-// white space, an optional sign, digits; no number gives 0), but saturating
-// instead of overflowing.
-int LeadingInt(std::string_view text);
+// white space, an optional sign, digits; no number gives 0), but held
+// at the int range instead of overflowing.
+int LeadingInteger(std::string_view text);
 
 // `text` without any occurrence of `piece`.
 std::string RemoveAll(std::string_view text, std::string_view piece);

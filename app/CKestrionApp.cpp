@@ -1,0 +1,97 @@
+#include "app/CKestrionApp.h"
+
+#include "app/EndProcess.h"
+#include "app/Identification.h"
+#include "app/Product.h"
+#include "link/UdevPortSource.h"
+#include "settings/RciRequests.h"
+#include "support/Clock.h"
+
+namespace merivane {
+namespace {
+
+constexpr char kPauseConsole[] = "AT&usbinterface=55,pause\r\n";
+constexpr char kResumeConsole[] = "AT&usbinterface=55,go\r\n";
+
+}  // namespace
+
+CKestrionApp::CKestrionApp(std::unique_ptr<PortSource> source)
+    : source_(source ? std::move(source) : std::make_unique<UdevPortSource>()), transport_(source_.get()) {
+    SetEndProcessLog(&transport_.Log());
+}
+
+CKestrionApp::~CKestrionApp() { SetEndProcessLog(nullptr); }
+
+std::string CKestrionApp::GetProductVersionText() { return std::string("Version ") + MERIVANE_VERSION_TEXT; }
+
+bool CKestrionApp::StartCommandLog(const std::string& path) {
+    if (!transport_.Log().Open(path)) return false;
+    transport_.Log().WriteRunHeader(kDisplayName, GetProductVersionText(), Clock::WallSeconds());
+    return true;
+}
+
+void CKestrionApp::PauseDeviceConsole() {
+    const std::string pause = kPauseConsole;
+    for (int i = 0; i < 2; ++i) {
+        transport_.WriteRaw(pause.data(), pause.size());
+        TheClock().SleepMs(1000);
+    }
+}
+
+std::string CKestrionApp::AskDirect(const std::string& command, uint64_t waitMs, size_t readSize) {
+    transport_.FlushPort();
+    transport_.WriteRaw(command.data(), command.size());
+    TheClock().SleepMs(waitMs);
+    std::string answer(readSize, '\0');
+    const long n = transport_.Port().Read(answer.data(), readSize, TheClock().RealMs(Transport::kPollMs));
+    answer.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    // The answer is read as text: it ends at its first NUL.
+    answer.resize(std::min(answer.size(), answer.find('\0')));
+    return answer;
+}
+
+bool CKestrionApp::AutostartIsOn() {
+    const std::string query = rci::InlineCommand(rci::kQueryPythonAutoStart);
+    std::string answer;
+    // More than the query's own length means more came back than its echo.
+    for (int pass = 0; pass < kAutostartPasses && answer.size() <= query.size(); ++pass)
+        answer = AskDirect(query, 1000, 255);
+    return answer.find("<python><state>on") != std::string::npos;
+}
+
+void CKestrionApp::DisableAutostart() {
+    const std::string command = rci::InlineCommand(rci::kSetPythonAutoStartOff);
+    transport_.WriteRaw(command.data(), command.size());
+    TheClock().SleepMs(1000);
+}
+
+std::string CKestrionApp::QueryProduct() {
+    const std::string query = rci::InlineCommand(rci::kQueryProduct);
+    for (int attempt = 0; attempt < kProductAttempts; ++attempt) {
+        const std::string answer = AskDirect(query, 2000, 500);
+        if (answer.find(kKorvane) != std::string::npos) return kKorvane;
+        if (answer.find(kBrivel) != std::string::npos) return kBrivel;
+    }
+    return {};
+}
+
+void CKestrionApp::ResumeDeviceConsole() { transport_.SendCommand(kResumeConsole); }
+
+bool CKestrionApp::IdentifyDevice(BatchExecutor& executor) {
+    return merivane::IdentifyDevice(transport_, executor, g_product, identity_, documents_);
+}
+
+ApplyOutcome CKestrionApp::ApplySettings(BatchExecutor& executor) {
+    return merivane::ApplySettings(executor, documents_);
+}
+
+ApplyOutcome CKestrionApp::ApplyZelboSettings(BatchExecutor& executor) {
+    return merivane::ApplyZelboSettings(executor, documents_);
+}
+
+void CKestrionApp::CleanUp() {
+    documents_.Clear();
+    transport_.Log().Close();
+}
+
+}  // namespace merivane

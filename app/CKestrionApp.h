@@ -1,0 +1,76 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/DeviceIdentity.h"
+#include "app/SettingsApply.h"
+#include "link/PortSource.h"
+#include "link/Transport.h"
+#include "settings/DocumentStore.h"
+
+namespace merivane {
+
+class BatchExecutor;
+
+// The one object that lives for the whole run: the device link (port and
+// command log), the three documents, the mesh radio flag and what
+// identification learned. It is handed to whoever needs it.
+class CKestrionApp {
+public:
+    // Display name, used as the sheet's caption and in the log header.
+    static constexpr char kDisplayName[] = "Varik Merivane";
+
+    // `source` finds modem ports; null uses the system's (udev).
+    explicit CKestrionApp(std::unique_ptr<PortSource> source = nullptr);
+    ~CKestrionApp();
+    CKestrionApp(const CKestrionApp&) = delete;
+    CKestrionApp& operator=(const CKestrionApp&) = delete;
+
+    Transport& Link() { return transport_; }
+    DocumentStore& Documents() { return documents_; }
+    DeviceIdentity& Identity() { return identity_; }
+    std::string PortName() const { return transport_.PortName(); }
+
+    // "Version 1.0.33.0".
+    static std::string GetProductVersionText();
+
+    // Opens the command log (appending) and writes the run header.
+    bool StartCommandLog(const std::string& path);
+
+    // Quiets the device's own console: the pause command twice, straight to
+    // the port, a second apart; no answer is read.
+    void PauseDeviceConsole();
+    // Asks whether the device starts a Python program at boot. Repeats while
+    // nothing but the echo comes back, at most kAutostartPasses times.
+    bool AutostartIsOn();
+    // Turns the device's Python auto-start off (no answer is read).
+    void DisableAutostart();
+    // Asks the device which product it is, at most five times. Empty when it
+    // never named one of ours.
+    std::string QueryProduct();
+    // Gives the device its console back.
+    void ResumeDeviceConsole();
+
+    // Identification, and sending the documents (see Identification.h and SettingsApply.h).
+    bool IdentifyDevice(BatchExecutor& executor);
+    ApplyOutcome ApplySettings(BatchExecutor& executor);
+    ApplyOutcome ApplyZelboSettings(BatchExecutor& executor);
+
+    // Frees the documents and closes the log (end of the run).
+    void CleanUp();
+
+    static constexpr int kAutostartPasses = 10;
+    static constexpr int kProductAttempts = 5;
+
+private:
+    // One start-up exchange straight on the port: flush, write, wait, read once.
+    std::string AskDirect(const std::string& command, uint64_t waitMs, size_t readSize);
+
+    std::unique_ptr<PortSource> source_;
+    Transport transport_;
+    DocumentStore documents_;
+    DeviceIdentity identity_;
+};
+
+}  // namespace merivane

@@ -1,0 +1,22 @@
+#pragma once
+
+namespace merivane {
+
+class BatchExecutor;
+class DocumentStore;
+
+// How sending a document and reading it back went.
+enum class ApplyOutcome {
+    Applied,         // sent, and the device's new settings are loaded
+    ReadBackFailed,  // sent, but the read-back gave no document: the sent one stays
+    NothingToSend,   // no document is loaded; nothing was sent
+};
+
+// Sends the whole settings document as a set request, waits for the settings
+// to take effect and loads what the device reports afterwards.
+ApplyOutcome ApplySettings(BatchExecutor& executor, DocumentStore& documents);
+
+// The same for the mesh radio settings document, without the pause.
+ApplyOutcome ApplyZelboSettings(BatchExecutor& executor, DocumentStore& documents);
+
+}  // namespace merivane

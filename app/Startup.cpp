@@ -1,0 +1,89 @@
+#include "app/Startup.h"
+
+#include "app/CKestrionApp.h"
+#include "app/EndProcess.h"
+#include "app/Product.h"
+#include "app/Prompts.h"
+
+namespace merivane {
+namespace {
+
+constexpr char kDetectionFailed[] =
+    "Unable to detect a Varik Device. Please verify that it is powered and connected to your computer with the "
+    "supplied USB cable.";
+constexpr char kDetectionCaption[] = "Device detection error";
+constexpr char kIdentificationFailed[] = "Unable to communicate with the device";
+constexpr char kIdentificationCaption[] = "Device communication error";
+
+bool Detect(CKestrionApp& app, const StartupOptions& options, const StartupHooks& hooks) {
+    Transport& link = app.Link();
+    return options.portPath.empty() ? link.FindAndOpenPort(hooks.choosePort) : link.OpenNamedPort(options.portPath);
+}
+
+}  // namespace
+
+StartupOptions ParseStartupArguments(const std::vector<std::string>& arguments) {
+    StartupOptions options;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "/debug" || argument == "--debug") {
+            options.debug = true;
+        } else if (argument == "--port" && i + 1 < arguments.size()) {
+            options.portPath = arguments[++i];
+        } else if (argument.rfind("--port=", 0) == 0) {
+            options.portPath = argument.substr(7);
+        }
+    }
+    return options;
+}
+
+std::string DetectionProblemDetails(const Transport& transport) {
+    std::string details;
+    for (const PortProblem& problem : transport.LastProblems()) {
+        if (!details.empty()) details += "\n";
+        details += problem.port + ": " + DescribePortError(problem.error, problem.sysErrno);
+    }
+    return details;
+}
+
+void RunStartup(CKestrionApp& app, const StartupOptions& options, const StartupHooks& hooks) {
+    if (options.debug) app.StartCommandLog(options.logPath);
+    app.Documents().Clear();
+    app.Documents().SetZelboPresent(true);
+
+    while (!Detect(app, options, hooks)) {
+        if (hooks.prompts->RetryCancel(kDetectionFailed, kDetectionCaption, Prompts::Icon::Warning,
+                                       DetectionProblemDetails(app.Link())) != Prompts::Answer::Retry) {
+            app.CleanUp();
+            return;
+        }
+    }
+
+    app.PauseDeviceConsole();
+    if (app.AutostartIsOn() &&
+        hooks.prompts->YesNo("Do you want to disable Python auto-start", "Python auto-start detected",
+                             Prompts::Icon::Question) == Prompts::Answer::Yes)
+        app.DisableAutostart();
+
+    g_product = app.QueryProduct();
+    if (g_product.empty()) {
+        hooks.prompts->Inform("Varik Device Not found. Exiting", CKestrionApp::kDisplayName, Prompts::Icon::None);
+        EndProcess(0);
+    }
+
+    app.Identity().status = "Connected (" + app.PortName() + ")";
+    if (hooks.setStatus) hooks.setStatus(app.Identity().status);
+
+    while (!app.IdentifyDevice(*hooks.executor)) {
+        if (hooks.prompts->RetryCancel(kIdentificationFailed, kIdentificationCaption, Prompts::Icon::Warning) !=
+            Prompts::Answer::Retry) {
+            app.CleanUp();
+            return;
+        }
+    }
+    if (hooks.runSheet) hooks.runSheet();
+    app.ResumeDeviceConsole();
+    app.CleanUp();
+}
+
+}  // namespace merivane

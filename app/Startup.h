@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/Transport.h"
+
+namespace merivane {
+
+class BatchExecutor;
+class CKestrionApp;
+class Prompts;
+
+// How the program was started.
+struct StartupOptions {
+    bool debug = false;        // "/debug" or --debug: keep the command log
+    std::string logPath = "command.log";
+    std::string portPath;      // --port PATH: skip discovery
+};
+
+// Reads the command line: "/debug" or "--debug" as a whole argument (a path
+// that merely contains the text does not count), "--port PATH" / "--port=PATH".
+StartupOptions ParseStartupArguments(const std::vector<std::string>& arguments);
+
+// What start-up needs from the desktop (or from a test).
+struct StartupHooks {
+    Prompts* prompts = nullptr;
+    BatchExecutor* executor = nullptr;
+    Transport::Chooser choosePort;
+    // Shows the identified device's status line ("Connected (...)").
+    std::function<void(const std::string&)> setStatus;
+    // Builds the sheet with the pages that suit the product and runs it
+    // modally; returns when the sheet has closed.
+    std::function<void()> runSheet;
+};
+
+// The whole run: detection (Retry/Cancel), console pause, Python auto-start,
+// product query, identification (Retry/Cancel), the sheet, console resume,
+// clean-up. Ends the process itself when the device never names a product.
+void RunStartup(CKestrionApp& app, const StartupOptions& options, const StartupHooks& hooks);
+
+// The detection message and its detailed reason (which port could not be
+// opened and what to do about it), when there is one.
+std::string DetectionProblemDetails(const Transport& transport);
+
+}  // namespace merivane
