@@ -1,0 +1,51 @@
+// merivane-devsim: a simulated device on a pseudo-terminal, published under
+// the link given with --link, until SIGINT or SIGTERM.
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "sim/DevsimCommandLine.h"
+#include "sim/SimulatedDevice.h"
+
+int main(int argc, char** argv) {
+    using merivane::sim::DevsimCommandLine;
+    using merivane::sim::SimulatedDevice;
+
+    DevsimCommandLine commandLine;
+    std::string error;
+    if (!commandLine.Parse(std::vector<std::string>(argv + 1, argv + argc), error)) {
+        fprintf(stderr, "merivane-devsim: %s\n%s", error.c_str(), DevsimCommandLine::Usage());
+        return 2;
+    }
+    if (commandLine.help) {
+        fputs(DevsimCommandLine::Usage(), stdout);
+        return 0;
+    }
+
+    // The signals are taken by sigwait below; the device thread inherits the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    SimulatedDevice device(commandLine.options);
+    if (!device.Start()) {
+        fprintf(stderr, "merivane-devsim: cannot start the device at %s\n",
+                commandLine.options.linkPath.c_str());
+        return 1;
+    }
+    if (commandLine.autostart)
+        device.SetSetting("python/state", *commandLine.autostart ? "on" : "off");
+    printf("READY %s\n", device.LinkPath().c_str());
+    fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    device.Stop();
+    return 0;
+}

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <atomic>
+#include <random>
+#include <thread>
+
+#include "GuiTestSupport.h"
+#include "support/Clock.h"
+#include "support/FileMd5Hex.h"
+#include "support/PtyPair.h"
+#include "support/SimFixture.h"
+#include "ui/DialogExecutor.h"
+#include "ui/ThreadSafeProgress.h"
+#include "ui/USBDialog.h"
+#include "ui/UploadProgress.h"
+
+namespace merivane {
+namespace {
+
+using test::WhenModalAppears;
+
+// The dialogs against the simulated device, on a clock fifty times faster than real time.
+class ProgressDialogsTest : public test::SimFixture {
+  protected:
+    ProgressDialogsTest() : clock_(50.0, 1500), installed_(clock_) {}
+
+    ScaledClock clock_;
+    ScopedClock installed_;
+};
+
+TEST_F(ProgressDialogsTest, TheRunnerRunsABatchToTheEndAndShowsEachStep) {
+    USBDialog dialog(transport_);
+    dialog.commands = {{"AT+CSQ\r\n", "Reading the signal...", 2000},
+                       {"SLEEP", "Waiting...", 3000},
+                       {"AT+CGMI\r\n", "Reading the maker...", 2000}};
+    std::vector<std::pair<int, QString>> steps;
+    QObject::connect(&dialog, &USBDialog::StepShown, [&](int position, const QString& message) {
+        steps.emplace_back(position, message);
+    });
+
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.windowTitle(), "Communicating with device...");
+    EXPECT_EQ(dialog.PortLineText().toStdString(),
+              "Communicating with the device on " + transport_.PortName() + ". Please wait...");
+    EXPECT_EQ(dialog.Progress().High(), 70);
+    EXPECT_EQ(dialog.StepText(), "Reading the maker...");
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[1], std::make_pair(1, QString("Waiting...")));
+
+    EXPECT_EQ(dialog.commands[0].result, "+CSQ: 17,99");
+    for (const USBCommand& command : dialog.commands)
+        EXPECT_EQ(command.failed, 0) << command.command;
+    EXPECT_EQ(device_->ReceivedCommands(), (std::vector<std::string>{"AT+CSQ", "AT+CGMI"}));
+}
+
+TEST_F(ProgressDialogsTest, TheSameRunnerRunsASecondBatchWithAFreshBar) {
+    USBDialog dialog(transport_);
+    dialog.commands = {{"AT+CSQ\r\n", "first", 5000}};
+    dialog.exec();
+    EXPECT_EQ(dialog.Progress().High(), 50);
+
+    dialog.commands.clear();
+    dialog.commands = {{"AT+CGSN\r\n", "second", 1000}, {}, {"AT+CSQ\r\n", "never", 1000}};
+    dialog.exec();
+    EXPECT_EQ(dialog.Progress().High(), 10);
+    EXPECT_EQ(dialog.commands[0].failed, 0);
+    EXPECT_EQ(dialog.commands[0].result.size(), 15u) << dialog.commands[0].result;
+    EXPECT_EQ(device_->ReceivedCommands(), (std::vector<std::string>{"AT+CSQ", "AT+CGSN"}));
+}
+
+TEST_F(ProgressDialogsTest, AnEmptyBatchClosesAtOnceAndSendsNothing) {
+    USBDialog dialog(transport_);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Progress().High(), 0);
+    EXPECT_TRUE(device_->ReceivedCommands().empty());
+}
+
+TEST_F(ProgressDialogsTest, TheExecutorHandsTheBatchBackWithItsResults) {
+    DialogExecutor executor(transport_);
+    CommandList list = {{"AT+CSQ\r\n", "signal", 2000}, {"AT+NOSUCH\r\n", "unknown", 2000}};
+    executor.RunBatch(list);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].result, "+CSQ: 17,99");
+    EXPECT_EQ(list[0].failed, 0);
+    EXPECT_EQ(list[1].failed, 1);
+}
+
+TEST_F(ProgressDialogsTest, UploadProgressUploadsTheFileTheDeviceThenHolds) {
+    std::mt19937 random(7);
+    std::string content(2112, '\0');
+    for (char& c : content) c = static_cast<char>(random());
+    const std::string path = dir_.File("main.py");
+    test::WriteWholeFile(path, content);
+
+    UploadProgress dialog(transport_);
+    dialog.SetUploadSource(path, false, false);
+    EXPECT_EQ(dialog.ShownPath().toStdString(), path);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.windowTitle(), "Uploading to device...");
+    EXPECT_TRUE(dialog.Finished());
+    // Three handshake steps and four chunks (1024, 1024, 63, 1) of a range of 2112/1024 + 10.
+    EXPECT_EQ(dialog.Progress().High(), 12);
+    EXPECT_EQ(dialog.Progress().Position(), 7);
+
+    USBDialog check(transport_);
+    check.commands = {{"at&usbinterface=41,\"/WEB/python/main.py\"\r\n", "Verifying...", 20000}};
+    check.exec();
+    std::string local;
+    ASSERT_TRUE(FileMd5Hex(path, local));
+    EXPECT_NE(check.commands[0].result.find(local), std::string::npos) << check.commands[0].result;
+}
+
+// A device that echoes nothing and answers each line with OK only when the
+// test lets it, so a batch is provably still running while the test acts.
+class GatedDevice {
+  public:
+    GatedDevice() : thread_([this] { Run(); }) {}
+    ~GatedDevice() {
+        stop_ = true;
+        thread_.join();
+    }
+    const std::string& Path() const { return pty_.SlavePath(); }
+    void Release() { released_ = true; }
+    int Lines() const { return lines_.load(); }
+
+  private:
+    void Run() {
+        std::string pending;
+        while (!stop_) {
+            pollfd fd{pty_.Master(), POLLIN, 0};
+            if (::poll(&fd, 1, 10) <= 0) continue;
+            char chunk[256];
+            const ssize_t n = ::read(pty_.Master(), chunk, sizeof chunk);
+            if (n <= 0) continue;
+            pending.append(chunk, static_cast<size_t>(n));
+            for (size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
+                pending.erase(0, end + 2);
+                while (!released_ && !stop_)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                ++lines_;
+                static const char kOk[] = "\r\nOK\r\n";
+                if (::write(pty_.Master(), kOk, sizeof kOk - 1) < 0) return;
+            }
+        }
+    }
+
+    test::PtyPair pty_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> released_{false};
+    std::atomic<int> lines_{0};
+    std::thread thread_;
+};
+
+TEST(RunnerDialogTest, NeitherEscapeNorTheCloseBoxEndsARunningBatch) {
+    GatedDevice device;
+    Transport transport;
+    ASSERT_TRUE(transport.OpenNamedPort(device.Path()));
+
+    USBDialog dialog(transport);
+    dialog.commands = {{"AT\r\n", "Waiting for the device...", 600000},
+                       {"AT+CSQ\r\n", "Then this", 600000}};
+    bool runningAfterAttempts = false;
+    bool visibleAfterAttempts = false;
+    WhenModalAppears([&](QWidget* modal) {
+        QTest::keyClick(modal, Qt::Key_Escape);
+        modal->close();
+        dialog.reject();
+        dialog.done(QDialog::Rejected);
+        runningAfterAttempts = dialog.WorkerRunning();
+        visibleAfterAttempts = modal->isVisible();
+        device.Release();
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_TRUE(runningAfterAttempts);
+    EXPECT_TRUE(visibleAfterAttempts);
+    // The batch ran to its end before the modal run returned.
+    EXPECT_FALSE(dialog.WorkerRunning());
+    EXPECT_EQ(device.Lines(), 2);
+    EXPECT_EQ(dialog.commands[0].failed, 0);
+    EXPECT_EQ(dialog.commands[1].failed, 0);
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+}
+
+}  // namespace
+}  // namespace merivane

@@ -1,0 +1,223 @@
+#include "link/Transport.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "sim/SimulatedDevice.h"
+#include "support/Clock.h"
+#include "support/RecordingProgress.h"
+#include "support/TempDir.h"
+
+namespace merivane {
+namespace {
+
+using sim::DeviceOptions;
+using sim::SimulatedDevice;
+using test::RecordingProgress;
+using test::TempDir;
+
+constexpr size_t kRoom = Transport::kAnswerBufferSize;
+
+class TransportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeviceOptions options;
+        options.console = false;  // start-up's console pause is not part of these exchanges
+        Start(options);
+    }
+
+    void Start(DeviceOptions options) {
+        options.linkPath = dir_.File("ttyDEVICE");
+        device_ = std::make_unique<SimulatedDevice>(options);
+        ASSERT_TRUE(device_->Start());
+        ASSERT_TRUE(transport_.OpenNamedPort(device_->LinkPath()));
+    }
+
+    // One exchange as the runner makes it; returns the verdict.
+    bool Exchange(const std::string& command, uint32_t timeoutMs, std::string& parsed, bool noEndMarker = false,
+                  ProgressSink* bar = nullptr) {
+        raw_.clear();
+        EXPECT_NE(transport_.SendCommand(command), 0);
+        EXPECT_TRUE(transport_.ReceiveResponse(command, raw_, kRoom, timeoutMs, noEndMarker, bar));
+        return transport_.ParseResponse(command, raw_, parsed, kRoom);
+    }
+
+    TempDir dir_;
+    std::unique_ptr<SimulatedDevice> device_;
+    Transport transport_;
+    std::string raw_;
+};
+
+TEST_F(TransportTest, EchoedAnswersAreCutToTheirUsefulText) {
+    std::string parsed;
+    EXPECT_TRUE(Exchange("AT\r\n", 1000, parsed));
+    EXPECT_EQ(raw_.rfind("AT\r\n", 0), 0u) << "the device echoes the command first";
+    EXPECT_EQ(parsed, "");
+
+    EXPECT_TRUE(Exchange("AT+CSQ\r\n", 1000, parsed));
+    EXPECT_EQ(parsed, "+CSQ: 17,99");
+    EXPECT_EQ(device_->ReceivedCommands().back(), "AT+CSQ");
+}
+
+TEST_F(TransportTest, AnErrorAnswerIsAFailedVerdict) {
+    ASSERT_TRUE(device_->AddFault("error:AT+CGMI"));
+    std::string parsed = "old";
+    EXPECT_FALSE(Exchange("AT+CGMI\r\n", 1000, parsed));
+    EXPECT_TRUE(raw_.ends_with("\r\nERROR\r\n"));
+    EXPECT_EQ(parsed, "");
+}
+
+TEST_F(TransportTest, AnswersSplitIntoTinyWritesAreCollectedWhole) {
+    ASSERT_TRUE(device_->AddFault("split"));
+    std::string parsed;
+    const Deadline whole(20000);
+    EXPECT_TRUE(Exchange("AT+CSQ\r\n", 20000, parsed));
+    EXPECT_EQ(parsed, "+CSQ: 17,99");
+    EXPECT_FALSE(whole.Passed()) << "the end marker, not the time-out, ended the wait";
+}
+
+TEST_F(TransportTest, SilenceEndsAtTheTimeOutAsAnEmptySuccess) {
+    ScaledClock fast(50.0, 200);
+    ScopedClock installed(fast);
+    ASSERT_TRUE(device_->AddFault("silent:AT+CSQ"));
+    std::string parsed = "old";
+    RecordingProgress bar;
+    const Deadline wait(3000);
+    EXPECT_TRUE(Exchange("AT+CSQ\r\n", 3000, parsed, false, &bar));
+    EXPECT_TRUE(wait.Passed());
+    EXPECT_EQ(raw_, "");
+    EXPECT_EQ(parsed, "");
+    EXPECT_GT(bar.Position(), 0) << "waiting without data moves the bar";
+}
+
+TEST_F(TransportTest, WithoutEndMarkersTheWaitRunsToItsDeadline) {
+    ScaledClock fast(50.0, 200);
+    ScopedClock installed(fast);
+    std::string parsed;
+    const Deadline wait(4000);
+    EXPECT_TRUE(Exchange("AT\r\n", 4000, parsed, /*noEndMarker=*/true));
+    EXPECT_TRUE(wait.Passed());
+    EXPECT_TRUE(raw_.ends_with("\r\nOK\r\n"));
+}
+
+TEST_F(TransportTest, SleepTouchesNeitherDeviceNorLogAndMovesTheBar) {
+    ScaledClock fast(100.0, 0);
+    ScopedClock installed(fast);
+    const std::string log = dir_.File("command.log");
+    ASSERT_TRUE(transport_.Log().Open(log));
+    const size_t before = device_->ReceivedCommands().size();
+    RecordingProgress bar;
+    bar.SetPosition(7);
+    std::string parsed = "old";
+    const Deadline wait(30000);
+    EXPECT_TRUE(Exchange("SLEEP", 30000, parsed, false, &bar));
+    EXPECT_TRUE(wait.Passed());
+    EXPECT_EQ(raw_, "SLEEP");
+    EXPECT_EQ(parsed, "");
+    EXPECT_GE(bar.Position(), 7 + 90);
+    EXPECT_EQ(device_->ReceivedCommands().size(), before);
+    transport_.Log().Close();
+    // Only the parsed block: the send and the receive leave no trace.
+    EXPECT_EQ(test::ReadWholeFile(log).find("COMMAND"), std::string::npos);
+    EXPECT_EQ(test::ReadWholeFile(log).find("RAW RESPONSE"), std::string::npos);
+}
+
+TEST_F(TransportTest, AnAnswerLongerThanTheBufferIsCutButStillEndsOnItsMarker) {
+    const std::string command = "ATI9\r\n";
+    ASSERT_NE(transport_.SendCommand(command), 0);
+    const Deadline wait(20000);
+    ASSERT_TRUE(transport_.ReceiveResponse(command, raw_, 5, 20000, false, nullptr));
+    EXPECT_EQ(raw_, "ATI9");
+    EXPECT_FALSE(wait.Passed()) << "a full buffer must not hide the end of the answer";
+}
+
+TEST_F(TransportTest, TheCommandLogHoldsEveryBlockInOrder) {
+    const std::string log = dir_.File("command.log");
+    ASSERT_TRUE(transport_.Log().Open(log));
+    std::string parsed;
+    Exchange("AT+CSQ\r\n", 1000, parsed);
+    transport_.Log().Close();
+    const std::string text = test::ReadWholeFile(log);
+    const size_t command = text.find(" | COMMAND:\r\n");
+    const size_t raw = text.find("(Timeout: 1000 ms) | RAW RESPONSE:\r\n");
+    const size_t parsedBlock = text.find("PARSED RESPONSE:\r\n" + std::string(79, '*') + "\r\n+CSQ: 17,99\r\n");
+    ASSERT_NE(command, std::string::npos);
+    ASSERT_NE(raw, std::string::npos);
+    ASSERT_NE(parsedBlock, std::string::npos);
+    EXPECT_LT(command, raw);
+    EXPECT_LT(raw, parsedBlock);
+    EXPECT_NE(text.find("PARSED RESULT: SUCCESS\r\n"), std::string::npos);
+}
+
+TEST_F(TransportTest, GarbageBetweenAnswersIsFlushedBeforeEachCommand) {
+    ScaledClock fast(20.0, 500);
+    ScopedClock installed(fast);
+    ASSERT_TRUE(device_->AddFault("garbage"));
+    std::string parsed;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(Exchange("AT+CSQ\r\n", 5000, parsed));
+        EXPECT_NE(parsed.find("+CSQ: 17,99"), std::string::npos);
+    }
+}
+
+TEST_F(TransportTest, AFlushEndsEvenWhenTheDeviceNeverStopsTalking) {
+    ScaledClock fast(20.0, 200);
+    ScopedClock installed(fast);
+    ASSERT_TRUE(device_->AddFault("chatter-forever"));
+    char byte;
+    while (transport_.Port().Read(&byte, 1, 50) == 0) {
+    }
+    const Deadline flush(Transport::kFlushLimitMs);
+    EXPECT_TRUE(transport_.FlushPort());
+    EXPECT_TRUE(flush.Passed()) << "the device kept talking until the flush gave up on it";
+    EXPECT_NE(transport_.SendCommand("AT\r\n"), 0);
+}
+
+TEST_F(TransportTest, UnplugDuringAWaitWithoutMarkersEndsWhenTheDeviceIsBack) {
+    ScaledClock fast(20.0, 200);
+    ScopedClock installed(fast);
+    const std::string command = "AT\r\n";
+    ASSERT_NE(transport_.SendCommand(command), 0);
+    std::thread restart([this] {
+        TheClock().SleepMs(2000);
+        device_->Unplug();
+        TheClock().SleepMs(3000);
+        device_->Plug();
+    });
+    const Deadline wait(300000);
+    EXPECT_TRUE(transport_.ReceiveResponse(command, raw_, kRoom, 300000, /*noEndMarker=*/true, nullptr));
+    restart.join();
+    EXPECT_FALSE(wait.Passed()) << "the port came back, which ends the wait";
+    EXPECT_TRUE(transport_.Port().IsOpen());
+    std::string parsed;
+    EXPECT_TRUE(Exchange("AT+CSQ\r\n", 2000, parsed));
+    EXPECT_EQ(parsed, "+CSQ: 17,99");
+}
+
+TEST_F(TransportTest, ASendWhileTheDeviceIsAwayWaitsForItToComeBack) {
+    ScaledClock fast(50.0, 200);
+    ScopedClock installed(fast);
+    device_->Unplug();
+    std::thread restart([this] {
+        TheClock().SleepMs(5000);
+        device_->Plug();
+    });
+    std::string parsed;
+    EXPECT_TRUE(Exchange("AT+CSQ\r\n", 2000, parsed));
+    restart.join();
+    EXPECT_EQ(parsed, "+CSQ: 17,99");
+}
+
+TEST_F(TransportTest, ASendGivesUpWhenTheDeviceNeverComesBack) {
+    ScaledClock fast(200.0, 0);
+    ScopedClock installed(fast);
+    device_->Unplug();
+    const Deadline bound(Transport::kReopenAttempts * 1000 + 1);
+    EXPECT_EQ(transport_.SendCommand("AT\r\n"), 0);
+    EXPECT_TRUE(bound.Passed()) << "about a minute of attempts";
+    EXPECT_FALSE(transport_.ReceiveResponse("AT\r\n", raw_, kRoom, 1000, false, nullptr));
+}
+
+}  // namespace
+}  // namespace merivane

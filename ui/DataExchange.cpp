@@ -1,0 +1,111 @@
+#include "ui/DataExchange.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "app/CKestrionApp.h"
+#include "app/Prompts.h"
+#include "ui/QtText.h"
+
+namespace merivane {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The first entry that begins with `prefix`, ignoring case; -1 when none does.
+int FindByPrefix(const QComboBox& box, const QString& prefix) {
+    for (int i = 0; i < box.count(); ++i)
+        if (box.itemText(i).startsWith(prefix, Qt::CaseInsensitive)) return i;
+    return -1;
+}
+
+}  // namespace
+
+DataExchange::DataExchange(bool saveAndValidate, Prompts* prompts)
+    : save_(saveAndValidate), prompts_(prompts) {}
+
+bool DataExchange::ParseInteger(const std::string& text, int& value) {
+    size_t at = 0;
+    while (at < text.size() && IsBlank(text[at])) ++at;
+    if (at == text.size()) return false;
+    const char* start = text.c_str() + at;
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(start, &end, 10);
+    if (end == start || errno == ERANGE || number < INT_MIN || number > INT_MAX) return false;
+    while (*end != '\0' && IsBlank(*end)) ++end;
+    if (*end != '\0') return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+void DataExchange::Fail(QWidget* control, const std::string& message) {
+    failed_ = true;
+    failedControl_ = control;
+    if (prompts_) prompts_->Inform(message, CKestrionApp::kDisplayName, Prompts::Icon::Warning);
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
+}
+
+void DataExchange::Text(QLineEdit* edit, std::string& value) {
+    if (Skip()) return;
+    if (save_) {
+        value = FromQt(edit->text());
+        return;
+    }
+    edit->setText(ToQt(value));
+    // A text longer than the field shows its beginning.
+    edit->setCursorPosition(0);
+}
+
+void DataExchange::Int(QLineEdit* edit, int& value) {
+    if (Skip()) return;
+    if (!save_) {
+        edit->setText(QString::number(value));
+        return;
+    }
+    int number = 0;
+    if (!ParseInteger(FromQt(edit->text()), number)) {
+        Fail(edit, kIntegerMessage);
+        return;
+    }
+    value = number;
+}
+
+void DataExchange::Int(QLineEdit* edit, int& value, int min, int max) {
+    Int(edit, value);
+    if (Skip() || !save_) return;
+    if (value < min || value > max) {
+        const QString message = QString(kIntegerRangeMessage).arg(min).arg(max);
+        Fail(edit, FromQt(message));
+    }
+}
+
+void DataExchange::Check(QAbstractButton* box, int& value) {
+    if (Skip()) return;
+    if (save_)
+        value = box->isChecked() ? 1 : 0;
+    else
+        box->setChecked(value != 0);
+}
+
+void DataExchange::ComboString(QComboBox* box, std::string& value) {
+    if (Skip()) return;
+    if (save_) {
+        value = FromQt(box->currentText());
+        return;
+    }
+    const QString text = ToQt(value);
+    // An empty value in an editable box stays empty rather than taking the first entry's text.
+    const int found = (text.isEmpty() && box->isEditable()) ? -1 : FindByPrefix(*box, text);
+    if (found >= 0)
+        box->setCurrentIndex(found);
+    else if (box->isEditable())
+        box->setEditText(text);
+}
+
+}  // namespace merivane

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+
+class QAbstractButton;
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
+namespace merivane {
+
+class Prompts;
+
+// One pass of data exchange between a page's members and its controls: towards
+// the controls (load) or back into the members with validation (save). The
+// first value that fails validation shows its message, puts the focus on its
+// control and ends the pass: later calls of the same pass change nothing.
+class DataExchange {
+  public:
+    // The messages a failed integer shows.
+    static constexpr char kIntegerMessage[] = "Please enter an integer.";
+    // "%1" and "%2" stand for the bounds.
+    static constexpr char kIntegerRangeMessage[] = "Please enter an integer between %1 and %2.";
+
+    // `prompts` shows the validation messages (may be null: no message).
+    DataExchange(bool saveAndValidate, Prompts* prompts);
+
+    bool SaveAndValidate() const { return save_; }
+    bool Failed() const { return failed_; }
+    QWidget* FailedControl() const { return failedControl_; }
+
+    void Text(QLineEdit* edit, std::string& value);
+    // A whole decimal number, optionally held to [min, max].
+    void Int(QLineEdit* edit, int& value);
+    void Int(QLineEdit* edit, int& value, int min, int max);
+    // 1 when checked, 0 when not.
+    void Check(QAbstractButton* box, int& value);
+    // Loading selects the first entry that begins with the value (ignoring case);
+    // an editable box without such an entry shows the value itself. Saving takes
+    // the box's text.
+    void ComboString(QComboBox* box, std::string& value);
+
+    // The rule the integer fields read by: blanks, an optional sign and figures,
+    // blanks; anything else, or a number outside int, is no integer.
+    static bool ParseInteger(const std::string& text, int& value);
+
+  private:
+    bool Skip() const { return failed_; }
+    void Fail(QWidget* control, const std::string& message);
+
+    bool save_;
+    Prompts* prompts_;
+    bool failed_ = false;
+    QWidget* failedControl_ = nullptr;
+};
+
+}  // namespace merivane

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace merivane {
+
+// The program's pictures, compiled in from res/.
+QIcon AppIcon();
+// The signal bar and link images: lit and unlit, 16 x 16 pixels.
+QPixmap LitImage();
+QPixmap UnlitImage();
+
+}  // namespace merivane

@@ -1,0 +1,208 @@
+#include "ui/PropertyPage.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/CKestrionApp.h"
+#include "settings/Bindings.h"
+#include "ui/DataExchange.h"
+#include "ui/KestrionPropertySheet.h"
+#include "ui/QtText.h"
+
+namespace merivane {
+namespace {
+
+// Widgets that only arrange others: walked through, never hidden themselves.
+bool IsLayoutContainer(const QWidget* widget) {
+    const QMetaObject* type = widget->metaObject();
+    return type == &QWidget::staticMetaObject || type == &QFrame::staticMetaObject;
+}
+
+// The direct child widgets that belong to the page's form (not Qt's own parts
+// of a control, nor windows of their own such as a combo box's popup).
+QList<QWidget*> FormChildren(const QWidget* parent) {
+    QList<QWidget*> children;
+    for (QObject* child : parent->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && !widget->isWindow()) children.append(widget);
+    }
+    return children;
+}
+
+void HideControlsUnder(QWidget* parent) {
+    for (QWidget* child : FormChildren(parent)) {
+        if (IsLayoutContainer(child)) {
+            HideControlsUnder(child);
+            continue;
+        }
+        child->hide();
+        if (qobject_cast<QGroupBox*>(child)) HideControlsUnder(child);
+    }
+}
+
+// Shows every group box that holds a control that is not hidden; true when
+// `parent` holds one.
+bool ShowGroupsWithVisibleControls(QWidget* parent) {
+    bool any = false;
+    for (QWidget* child : FormChildren(parent)) {
+        if (IsLayoutContainer(child)) {
+            any = ShowGroupsWithVisibleControls(child) || any;
+        } else if (qobject_cast<QGroupBox*>(child)) {
+            if (ShowGroupsWithVisibleControls(child)) {
+                child->show();
+                any = true;
+            }
+        } else if (!child->isHidden()) {
+            any = true;
+        }
+    }
+    return any;
+}
+
+}  // namespace
+
+PropertyPage::PropertyPage(QWidget* parent) : QWidget(parent) {}
+
+PropertyPage::~PropertyPage() = default;
+
+void PropertyPage::AttachTo(KestrionPropertySheet* sheet, const PageContext& context) {
+    sheet_ = sheet;
+    context_ = context;
+}
+
+void PropertyPage::EnsureInitialized() {
+    if (initialized_) return;
+    initialized_ = true;
+    OnInitDialog();
+}
+
+bool PropertyPage::IsActivePage() const {
+    return sheet_ != nullptr && sheet_->ActivePage() == this;
+}
+
+void PropertyPage::OnInitDialog() {
+    InitDialogBase();
+    if (document_ == BoundDocument::None) return;
+    FillChoiceLists();
+    HideAllControls();
+    ReadPageBindings();
+    ShowLabelsOfVisibleControls();
+    UpdateData(false);
+    SetModified(false);
+}
+
+bool PropertyPage::OnSetActive() {
+    if (document_ != BoundDocument::None) ReadPageBindings();
+    return BaseSetActive();
+}
+
+bool PropertyPage::BaseSetActive() {
+    // The first activation follows the initialisation, which has just loaded the controls.
+    if (firstActivation_)
+        firstActivation_ = false;
+    else
+        UpdateData(false);
+    return true;
+}
+
+bool PropertyPage::OnKillActive() { return UpdateData(true); }
+
+bool PropertyPage::OnApply() {
+    if (document_ == BoundDocument::None || !IsActivePage()) return true;
+    WritePageBindings();
+    SendDocumentToDevice();
+    SetModified(false);
+    ReadPageBindings();
+    UpdateData(false);
+    return true;
+}
+
+void PropertyPage::SetModified(bool modified) {
+    if (modified_ == modified) return;
+    modified_ = modified;
+    if (sheet_) sheet_->PageModifiedChanged();
+}
+
+bool PropertyPage::UpdateData(bool saveAndValidate) {
+    DataExchange exchange(saveAndValidate, context_.prompts);
+    DoDataExchange(exchange);
+    return !exchange.Failed();
+}
+
+void PropertyPage::DoDataExchange(DataExchange&) {}
+
+void PropertyPage::InitDialogBase() { UpdateData(false); }
+
+void PropertyPage::ShowControl(const std::string& control_id) {
+    if (QWidget* control = findChild<QWidget*>(ToQt(control_id))) control->show();
+}
+
+xmlNode* PropertyPage::StartNode() const {
+    if (context_.app == nullptr) return nullptr;
+    const DocumentStore& documents = context_.app->Documents();
+    switch (document_) {
+        case BoundDocument::Settings:
+            return documents.SettingsNode();
+        case BoundDocument::State:
+            return documents.StateNode();
+        case BoundDocument::Zelbo:
+            return documents.ZelboNode();
+        case BoundDocument::None:
+            break;
+    }
+    return nullptr;
+}
+
+void PropertyPage::FillChoiceLists() {
+    for (const SettingBinding& binding : bindings_) {
+        if (binding.path.empty()) break;
+        if (!(binding.flags & BIND_CHOICES) || binding.choices == nullptr) continue;
+        auto* box = findChild<QComboBox*>(ToQt(binding.control_id));
+        if (box == nullptr) continue;
+        box->clear();
+        for (const std::string& entry : SplitChoices(*binding.choices)) box->addItem(ToQt(entry));
+        box->setCurrentIndex(0);
+    }
+}
+
+void PropertyPage::HideAllControls() { HideControlsUnder(this); }
+
+void PropertyPage::ReadPageBindings() { ReadBindings(this, bindings_, StartNode()); }
+
+void PropertyPage::WritePageBindings() { WriteBindings(bindings_, StartNode()); }
+
+void PropertyPage::ShowLabelsOfVisibleControls() {
+    for (QLabel* label : findChildren<QLabel*>()) {
+        const QWidget* buddy = label->buddy();
+        if (buddy != nullptr && !buddy->isHidden()) label->show();
+    }
+    ShowGroupsWithVisibleControls(this);
+}
+
+void PropertyPage::SendDocumentToDevice() {
+    if (sheet_ == nullptr) return;
+    if (document_ == BoundDocument::Zelbo)
+        sheet_->ApplyZelboSettings();
+    else
+        sheet_->ApplySettings();
+}
+
+void PropertyPage::MarkModifiedOnChange(std::initializer_list<QWidget*> controls) {
+    for (QWidget* control : controls) {
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            connect(edit, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+        } else if (auto* box = qobject_cast<QComboBox*>(control)) {
+            connect(box, &QComboBox::activated, this, [this] { SetModified(true); });
+            if (QLineEdit* typed = box->lineEdit())
+                connect(typed, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            connect(button, &QAbstractButton::clicked, this, [this] { SetModified(true); });
+        }
+    }
+}
+
+}  // namespace merivane

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <QString>
+#include <QWidget>
+#include <initializer_list>
+#include <string>
+
+#include "settings/BindingHost.h"
+#include "settings/SettingBinding.h"
+#include "ui/PageContext.h"
+
+namespace merivane {
+
+class DataExchange;
+class KestrionPropertySheet;
+
+// The base of every tab of the property sheet. The sheet calls:
+//   OnInitDialog  once, the first time the page becomes active;
+//   OnSetActive   each time it becomes active (the first included);
+//   OnKillActive  before it stops being active and before every OK or Apply
+//                 while it is active; false keeps it active;
+//   OnApply       on OK and Apply, for every page that has been shown.
+// SetModified marks the page changed, which enables the sheet's Apply button.
+//
+// A page that binds settings names its document and fills its binding table;
+// the base then runs the whole binding protocol: choice lists filled, every
+// control hidden, the bindings read (showing the controls whose settings
+// exist), the labels and group boxes of visible controls shown, the controls
+// loaded; on activation the bindings are read again; on apply, and only while
+// the page is active, the bindings are written, the document is sent to the
+// device and read back, and the page shows what came back.
+class PropertyPage : public QWidget, public BindingHost {
+    Q_OBJECT
+  public:
+    // Which of the application's documents the bindings walk.
+    enum class BoundDocument { None, Settings, State, Zelbo };
+
+    explicit PropertyPage(QWidget* parent = nullptr);
+    ~PropertyPage() override;
+
+    // The tab caption: the title of the page's form.
+    QString Caption() const { return windowTitle(); }
+
+    virtual void OnInitDialog();
+    virtual bool OnSetActive();
+    virtual bool OnKillActive();
+    virtual bool OnApply();
+
+    void SetModified(bool modified = true);
+    bool IsModified() const { return modified_; }
+    // Copies the controls into the members (true, with validation) or the
+    // members into the controls (false). False when a value failed validation.
+    bool UpdateData(bool saveAndValidate = true);
+
+    bool Initialized() const { return initialized_; }
+    bool IsActivePage() const;
+    KestrionPropertySheet* Sheet() const { return sheet_; }
+    const PageContext& Context() const { return context_; }
+
+    // BindingHost: shows the control whose object name is `control_id`.
+    void ShowControl(const std::string& control_id) override;
+
+  protected:
+    // Lists the page's members and their controls (see DataExchange).
+    virtual void DoDataExchange(DataExchange& exchange);
+
+    // The binding protocol, step by step, for pages that need to vary it.
+    void SetBoundDocument(BoundDocument document) { document_ = document; }
+    BoundDocument Document() const { return document_; }
+    BindingTable& Bindings() { return bindings_; }
+    xmlNode* StartNode() const;
+    void FillChoiceLists();
+    void HideAllControls();
+    void ReadPageBindings();
+    void WritePageBindings();
+    void ShowLabelsOfVisibleControls();
+    // Sends the bound document to the device through the sheet and reads it back.
+    void SendDocumentToDevice();
+    // The plain page steps, without the binding protocol: the dialog
+    // initialisation (members into the controls) and the activation (members
+    // into the controls on every activation but the first).
+    void InitDialogBase();
+    bool BaseSetActive();
+    // User changes of these controls mark the page modified (typing, picking,
+    // clicking; loading values from the members does not).
+    void MarkModifiedOnChange(std::initializer_list<QWidget*> controls);
+
+  private:
+    friend class KestrionPropertySheet;
+    void AttachTo(KestrionPropertySheet* sheet, const PageContext& context);
+    void EnsureInitialized();
+
+    KestrionPropertySheet* sheet_ = nullptr;
+    PageContext context_;
+    BoundDocument document_ = BoundDocument::None;
+    BindingTable bindings_;
+    bool initialized_ = false;
+    bool firstActivation_ = true;
+    bool modified_ = false;
+};
+
+}  // namespace merivane
