@@ -77,6 +77,9 @@ struct BarCase {
     const char* bars;
 };
 
+// Names each case by what it checks (test listings show it).
+void PrintTo(const BarCase& c, std::ostream* os) { *os << c.what; }
+
 constexpr char kTracker[] = "Korvane VT-220 Vehicle Tracker";
 constexpr char kGateway[] = "Brivel BG-310 Cellular Gateway";
 

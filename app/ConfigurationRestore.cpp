@@ -1,0 +1,68 @@
+#include "app/ConfigurationRestore.h"
+
+#include "app/BatchExecutor.h"
+#include "app/CKestrionApp.h"
+#include "app/LocalFiles.h"
+#include "app/OpsMessages.h"
+#include "app/Prompts.h"
+#include "settings/DocumentParser.h"
+#include "settings/DocumentSerializer.h"
+#include "settings/DocumentStore.h"
+#include "settings/RciRequests.h"
+
+namespace merivane {
+namespace {
+
+constexpr char kSendingMessage[] = "Sending new settings to the device...";
+
+void SayError(Prompts& prompts, const std::string& text) {
+    prompts.Inform(text, kErrorCaption, Prompts::Icon::Error);
+}
+
+}  // namespace
+
+bool LoadSettingsReadBack(const std::string* answer, DocumentStore& documents, Prompts& prompts) {
+    documents.LoadSettingsDocument(answer != nullptr ? *answer : std::string());
+    if (documents.SettingsNode() != nullptr) return true;
+    prompts.Inform(kSettingsNotReadBack, CKestrionApp::kDisplayName, Prompts::Icon::Warning);
+    return false;
+}
+
+RestoreOutcome RestoreSettings(const std::string& path, DocumentStore& documents,
+                               BatchExecutor& executor, Prompts& prompts) {
+    if (path.empty()) {
+        prompts.Inform(kNoRestoreFile, kEnterFilenameCaption, Prompts::Icon::Error);
+        return RestoreOutcome::Refused;
+    }
+    std::string why;
+    if (!CanReadRegularFile(path, &why)) {
+        SayError(prompts, FillIn("The file %s cannot be read (%s).", {path, why}));
+        return RestoreOutcome::Refused;
+    }
+    const XmlDocPtr backup = ParseDocumentFile(path);
+    const std::string text = backup ? SerializeForSending(backup.get()) : std::string();
+    if (text.empty()) {
+        SayError(prompts, FillIn("The file %s is not a configuration backup.", {path}));
+        return RestoreOutcome::Refused;
+    }
+
+    const std::string readBack = rci::InlineCommand(rci::kQuerySettings);
+    CommandList list = {
+        {std::string(rci::kTwoPartLeadIn), kSendingMessage, 5000},
+        {text, kSendingMessage, 30000},
+        {"at+CFUN=1\r\n", "Rebooting device...", 10000},
+        {readBack, "Retrieving settings from the device...", 8000},
+    };
+    executor.RunBatch(list);
+
+    const std::string* answer = nullptr;
+    for (const USBCommand& entry : list) {
+        if (entry.command.empty()) break;
+        if (entry.failed) continue;
+        if (entry.command == readBack) answer = &entry.result;
+    }
+    return LoadSettingsReadBack(answer, documents, prompts) ? RestoreOutcome::Restored
+                                                            : RestoreOutcome::SettingsNotReadBack;
+}
+
+}  // namespace merivane

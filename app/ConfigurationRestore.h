@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace merivane {
+
+class BatchExecutor;
+class DocumentStore;
+class Prompts;
+
+inline constexpr char kNoRestoreFile[] = "You must select the configuration file to restore.";
+
+enum class RestoreOutcome {
+    Refused,              // nothing was sent: no path, an unreadable file, not XML (said)
+    Restored,             // sent, the device rebooted and its settings are loaded
+    SettingsNotReadBack,  // sent, but no settings came back: the settings slot is empty (said)
+};
+
+// Sends a configuration backup file to the device as it is (serialised as every
+// document is for sending), reboots the device and reads its settings back.
+RestoreOutcome RestoreSettings(const std::string& path, DocumentStore& documents,
+                               BatchExecutor& executor, Prompts& prompts);
+
+// Loads the settings answer of a restore or factory-default batch: the answer of the
+// settings query when it did not fail, else nothing, so that settings from before are
+// never kept. True when a document with settings came back; else says so.
+bool LoadSettingsReadBack(const std::string* answer, DocumentStore& documents, Prompts& prompts);
+
+}  // namespace merivane

@@ -1,0 +1,50 @@
+#include "app/PythonAutostart.h"
+
+#include "app/CKestrionApp.h"
+#include "app/Prompts.h"
+#include "app/SettingsApply.h"
+#include "settings/Bindings.h"
+#include "settings/DocumentStore.h"
+
+namespace merivane {
+
+BindingTable PythonAutostartBindings(int* enabled, std::string* commandLine,
+                                     std::string enabledControl, std::string commandControl) {
+    return {BindOnOff("python/state", enabled, std::move(enabledControl)),
+            BindText("python/command", commandLine, std::move(commandControl))};
+}
+
+bool AutostartSettingsAcceptable(int enabled, const std::string& commandLine) {
+    return !(enabled && commandLine.empty());
+}
+
+bool CheckAutostartSettings(int enabled, const std::string& commandLine, Prompts& prompts) {
+    if (AutostartSettingsAcceptable(enabled, commandLine)) return true;
+    prompts.Inform(kAutostartNeedsFileName, CKestrionApp::kDisplayName, Prompts::Icon::None);
+    return false;
+}
+
+AutostartOutcome ApplyPythonAutostart(bool enabled, const std::string* commandLine,
+                                      DocumentStore& documents, BatchExecutor& executor,
+                                      Prompts& prompts) {
+    if (documents.SettingsNode() == nullptr) return AutostartOutcome::NothingToSend;
+    int state = 0;
+    std::string command;
+    const BindingTable table = PythonAutostartBindings(&state, &command);
+    ReadBindings(nullptr, table, documents.SettingsNode());
+    state = enabled ? 1 : 0;
+    if (commandLine != nullptr) command = *commandLine;
+    if (!CheckAutostartSettings(state, command, prompts)) return AutostartOutcome::Refused;
+    WriteBindings(table, documents.SettingsNode());
+    switch (ApplySettings(executor, documents)) {
+        case ApplyOutcome::Applied:
+            return AutostartOutcome::Applied;
+        case ApplyOutcome::ReadBackFailed:
+            return AutostartOutcome::ReadBackFailed;
+        case ApplyOutcome::NothingToSend:
+            break;
+    }
+    return AutostartOutcome::NothingToSend;
+}
+
+}  // namespace merivane

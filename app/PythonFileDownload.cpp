@@ -1,0 +1,182 @@
+#include "app/PythonFileDownload.h"
+
+#include <libxml/tree.h>
+
+#include "app/BatchExecutor.h"
+#include "app/DigestAnswer.h"
+#include "app/OpsMessages.h"
+#include "app/Prompts.h"
+#include "app/ReplacementFile.h"
+#include "settings/DocumentParser.h"
+#include "settings/ElementSearch.h"
+#include "settings/RciRequests.h"
+#include "settings/XmlText.h"
+#include "support/Base64.h"
+#include "support/FileMd5Hex.h"
+
+namespace merivane {
+namespace {
+
+// Time-outs grow with the file: 1 ms per byte on top of this.
+constexpr int kTimeOutBase = 5000;
+
+// The requests of one file, checked before anything is sent.
+struct FileRequests {
+    std::string digest;
+    std::string fetch;
+};
+
+class FileDownload {
+  public:
+    FileDownload(const PythonFileEntry& entry, const FileRequests& requests,
+                 BatchExecutor& executor, Prompts& prompts)
+        : entry_(entry), requests_(requests), executor_(executor), prompts_(prompts) {}
+
+    DownloadReport Run() {
+        DownloadReport report{entry_.name, DownloadOutcome::Failed, {}};
+        for (;;) {
+            const std::string deviceDigest = FetchDigest();
+            FetchedFile file;
+            if (!ReadFetchedFile(FetchFile(), file)) {
+                if (Ask(kDownloadFailed) == Prompts::Answer::Retry) continue;
+                return report;
+            }
+            const std::string bytes = Base64DecodeToString(file.content);
+            const std::string suggested = SuggestedSaveName(file.devicePath, entry_.name);
+            switch (Save(suggested, bytes, deviceDigest, report.savedPath)) {
+                case SaveResult::Saved:
+                    report.outcome = DownloadOutcome::Saved;
+                    return report;
+                case SaveResult::Cancelled:
+                    report.outcome = DownloadOutcome::NotSaved;
+                    return report;
+                case SaveResult::RetryFetch:
+                    continue;
+                case SaveResult::GiveUp:
+                    return report;
+            }
+        }
+    }
+
+  private:
+    enum class SaveResult { Saved, Cancelled, RetryFetch, GiveUp };
+
+    int32_t TimeOut() const { return static_cast<int32_t>(*entry_.size) + kTimeOutBase; }
+
+    std::string FetchDigest() {
+        CommandList list = {{requests_.digest,
+                             FillIn(kDigestStepPattern, {entry_.name, entry_.sizeText}),
+                             TimeOut()}};
+        executor_.RunBatch(list);
+        return DigestFromAnswer(list.back().result);
+    }
+
+    std::string FetchFile() {
+        const std::string step = FillIn(kFetchStepPattern, {entry_.name, entry_.sizeText});
+        CommandList list = {{std::string(rci::kTwoPartLeadIn), step, 2000},
+                            {requests_.fetch, step, TimeOut(), static_cast<int32_t>(*entry_.size)}};
+        executor_.RunBatch(list);
+        return list.back().result;
+    }
+
+    Prompts::Answer Ask(const std::string& text) {
+        return prompts_.RetryCancel(text, kErrorCaption, Prompts::Icon::Error);
+    }
+
+    // The save dialog until the bytes are in place, the user cancels, or the digest fails.
+    SaveResult Save(const std::string& suggested, const std::string& bytes,
+                    const std::string& deviceDigest, std::string& savedPath) {
+        for (;;) {
+            const std::string path = prompts_.SaveFile(suggested, "", "");
+            if (path.empty()) return SaveResult::Cancelled;
+            ReplacementFile file(path);
+            if (!file.Write(bytes)) {
+                SayCannotWrite(path, file.Error());
+                continue;
+            }
+            std::string written;
+            const bool taken = FileMd5Hex(file.TemporaryPath(), written);
+            if (!DigestsMatch(taken, written, deviceDigest)) {
+                file.Discard();
+                const std::string text = FillIn(kDownloadMismatchPattern, {written, deviceDigest});
+                return Ask(text) == Prompts::Answer::Retry ? SaveResult::RetryFetch
+                                                           : SaveResult::GiveUp;
+            }
+            if (!file.Commit()) {
+                SayCannotWrite(path, file.Error());
+                continue;
+            }
+            savedPath = path;
+            return SaveResult::Saved;
+        }
+    }
+
+    void SayCannotWrite(const std::string& path, const std::string& why) {
+        prompts_.Inform(FillIn("The file %s cannot be written (%s). Choose another name or folder.",
+                               {path, why}),
+                        kErrorCaption, Prompts::Icon::Error);
+    }
+
+    const PythonFileEntry& entry_;
+    const FileRequests& requests_;
+    BatchExecutor& executor_;
+    Prompts& prompts_;
+};
+
+// The requests for `entry`, or false after saying why it cannot be fetched.
+bool PrepareRequests(const PythonFileEntry& entry, FileRequests& requests, Prompts& prompts) {
+    std::string why;
+    if (!rci::DigestCommand(std::string(rci::kPythonFolder) + entry.name, &requests.digest, &why) ||
+        !rci::GetPythonFileRequest(entry.name, &requests.fetch, &why)) {
+        prompts.Inform(
+            FillIn("The file %s cannot be fetched from the device. %s", {entry.name, why}),
+            kErrorCaption, Prompts::Icon::Error);
+        return false;
+    }
+    if (!entry.size) {
+        prompts.Inform(
+            FillIn("The file %s cannot be fetched from the device. Its size as the device "
+                   "reports it (%s) is not a number of bytes up to %s.",
+                   {entry.name, entry.sizeText, std::to_string(kMaxDownloadBytes)}),
+            kErrorCaption, Prompts::Icon::Error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadFetchedFile(std::string_view answer, FetchedFile& file) {
+    const XmlDocPtr document = ParseAnswerDocument(answer, "filedata.xml");
+    if (document == nullptr) return false;
+    xmlNode* command =
+        FindChildElement(xmlDocGetRootElement(document.get()), kElementNodeType, "do_command");
+    xmlNode* get = FindChildElement(command, kElementNodeType, "get_file");
+    xmlNode* data = FindChildElement(get, kElementNodeType, "data");
+    if (data == nullptr) return false;
+    AttributeText(get, "name", file.devicePath);
+    file.content = NodeText(data);
+    return true;
+}
+
+std::string SuggestedSaveName(const std::string& devicePath, const std::string& fallback) {
+    const size_t slash = devicePath.find_last_of('/');
+    const std::string name = slash == std::string::npos ? devicePath : devicePath.substr(slash + 1);
+    return rci::CheckDeviceFileName(name, nullptr) ? name : fallback;
+}
+
+std::vector<DownloadReport> DownloadPythonFiles(const std::vector<PythonFileEntry>& entries,
+                                                BatchExecutor& executor, Prompts& prompts) {
+    std::vector<DownloadReport> reports;
+    for (const PythonFileEntry& entry : entries) {
+        FileRequests requests;
+        if (!PrepareRequests(entry, requests, prompts)) {
+            reports.push_back({entry.name, DownloadOutcome::Refused, {}});
+            continue;
+        }
+        reports.push_back(FileDownload(entry, requests, executor, prompts).Run());
+    }
+    return reports;
+}
+
+}  // namespace merivane

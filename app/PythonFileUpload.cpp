@@ -1,0 +1,46 @@
+#include "app/PythonFileUpload.h"
+
+#include "app/OpsMessages.h"
+#include "app/Prompts.h"
+#include "app/VerifiedUpload.h"
+#include "link/UploadEngine.h"
+#include "settings/RciRequests.h"
+
+namespace merivane {
+
+bool HasForbiddenUploadCharacter(const std::string& path) {
+    return path.find_first_of(kForbiddenUploadCharacters) != std::string::npos;
+}
+
+UploadResult UploadPythonFile(const std::string& localPath, BatchExecutor& executor,
+                              Prompts& prompts) {
+    if (localPath.empty()) {
+        prompts.Inform(kNoFileToSend, kEnterFilenameCaption, Prompts::Icon::Error);
+        return {};
+    }
+    if (HasForbiddenUploadCharacter(localPath)) {
+        prompts.Inform(kSpecialCharacterRefusal, kErrorCaption, Prompts::Icon::Error);
+        return {};
+    }
+    const UploadSource source{localPath, false, false};
+    std::string digestCommand;
+    std::string why;
+    if (!rci::DigestCommand(UploadDestination(source), &digestCommand, &why)) {
+        prompts.Inform(CannotSendFileText(localPath, why), kErrorCaption, Prompts::Icon::Error);
+        return {};
+    }
+
+    VerifiedUploadPlan plan;
+    plan.source = source;
+    plan.verifyBatch.push_back({digestCommand, kVerifyingUploadMessage, 30000});
+    AppendPythonFileListRequest(plan.verifyBatch);
+    plan.digestEachAttempt = true;
+    plan.mismatchText = [&](const std::string&, const std::string&) {
+        return FillIn(kUploadMismatchPattern, {localPath});
+    };
+    const VerifiedUploadResult run = RunVerifiedUpload(plan, executor, prompts);
+    return {run.verified ? UploadOutcome::Verified : UploadOutcome::NotVerified,
+            ReadListAnswer(run.verifyBatch)};
+}
+
+}  // namespace merivane

@@ -1,0 +1,94 @@
+#pragma once
+
+// Shared pieces of the device operation tests: a simulated device with the
+// tool's transport, a fast clock, scripted prompts and an executor that
+// records every batch and upload it runs.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/BatchExecutor.h"
+#include "app/EndProcess.h"
+#include "settings/DocumentStore.h"
+#include "support/Clock.h"
+#include "support/ScriptedPrompts.h"
+#include "support/SimFixture.h"
+
+namespace merivane::test {
+
+// Runs batches and uploads for real and keeps a copy of each after it ran.
+// `afterBatch` (optional) is called with each batch once it has run.
+class RecordingExecutor : public BatchExecutor {
+  public:
+    explicit RecordingExecutor(Transport& transport) : inner_(transport) {}
+
+    void RunBatch(CommandList& list) override {
+        inner_.RunBatch(list);
+        batches.push_back(list);
+        if (afterBatch) afterBatch(list);
+    }
+    void RunUpload(const UploadSource& source) override {
+        inner_.RunUpload(source);
+        uploads.push_back(source);
+    }
+
+    std::vector<CommandList> batches;
+    std::vector<UploadSource> uploads;
+    std::function<void(const CommandList&)> afterBatch;
+
+  private:
+    HeadlessExecutor inner_;
+};
+
+// Thrown by the EndProcess handler the fixture installs.
+struct ProcessEnded {
+    int code;
+};
+
+class OpsFixture : public SimFixture {
+  protected:
+    OpsFixture() : clock_(50.0, 1500), installed_(clock_) {
+        SetEndProcessHandler([](int code) { throw ProcessEnded{code}; });
+    }
+    ~OpsFixture() override { SetEndProcessHandler(nullptr); }
+
+    // A local file of `size` bytes: printable text or any bytes.
+    std::string LocalFile(const std::string& name, size_t size, bool binary, unsigned seed = 1) {
+        std::mt19937 random(seed);
+        std::string content(size, '\0');
+        for (size_t i = 0; i < size; ++i) {
+            content[i] = binary ? static_cast<char>(random())
+                                : (i % 61 == 60 ? '\n' : static_cast<char>(' ' + random() % 95));
+        }
+        const std::string path = dir_.File(name);
+        WriteWholeFile(path, content);
+        return path;
+    }
+
+    // Runs one inline or two-part exchange outside the operations under test.
+    std::string Ask(const std::string& command, int timeoutMs = 20000) {
+        CommandList list = {{command, "", timeoutMs}};
+        HeadlessExecutor(transport_).RunBatch(list);
+        return list[0].result;
+    }
+
+    // Every command line the device received that contains `piece`.
+    std::vector<std::string> ReceivedWith(const std::string& piece) const {
+        std::vector<std::string> found;
+        for (const std::string& line : device_->ReceivedCommands())
+            if (line.find(piece) != std::string::npos) found.push_back(line);
+        return found;
+    }
+
+    ScaledClock clock_;
+    ScopedClock installed_;
+    RecordingExecutor executor_{transport_};
+    ScriptedPrompts prompts_;
+    DocumentStore documents_;
+};
+
+}  // namespace merivane::test

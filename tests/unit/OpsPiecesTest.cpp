@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/DigestAnswer.h"
+#include "app/OpsMessages.h"
+#include "app/PythonFileDownload.h"
+#include "app/PythonFileUpload.h"
+#include "app/ReplacementFile.h"
+#include "support/TempDir.h"
+
+namespace merivane {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FillIn, PutsValuesInOrderAndNeverReadsThemAsPatterns) {
+    EXPECT_EQ(FillIn("a %s b %s c", {"1", "%s"}), "a 1 b %s c");
+    EXPECT_EQ(FillIn("%s%s", {"x"}), "x");
+    EXPECT_EQ(FillIn("100%d %n", {"unused"}), "100%d %n");
+}
+
+TEST(Digests, LineEndsAreDroppedAndCaseCounts) {
+    const std::string digest = "0123456789abcdef0123456789abcdef";
+    EXPECT_TRUE(DigestsMatch(true, digest, DigestFromAnswer("\r\n" + digest + "\r\n")));
+    EXPECT_FALSE(DigestsMatch(true, digest, "0123456789ABCDEF0123456789ABCDEF"));
+    EXPECT_FALSE(DigestsMatch(false, digest, digest)) << "a digest that failed never matches";
+    EXPECT_FALSE(DigestsMatch(true, "", "")) << "nothing against nothing is no match";
+}
+
+TEST(UploadPath, ForbiddenCharactersAnywhereInThePath) {
+    for (const char* path :
+         {"/home/u/(old)/main.py", "&main.py", "/tmp/a|b.py", "x?.py", "~/main.py"})
+        EXPECT_TRUE(HasForbiddenUploadCharacter(path)) << path;
+    for (const char* path : {"/home/u/main.py", "my script.py", "a-b_c.d+e=f,g.py"})
+        EXPECT_FALSE(HasForbiddenUploadCharacter(path)) << path;
+}
+
+TEST(FetchedFileAnswer, NeedsGetFileAndData) {
+    FetchedFile file;
+    EXPECT_TRUE(ReadFetchedFile(
+        "<rci_reply><do_command target='file_system'><get_file name='/WEB/python/main.py'>"
+        "<data size='3' encode='base64'>QUJD</data></get_file></do_command></rci_reply>\r\nOK",
+        file));
+    EXPECT_EQ(file.devicePath, "/WEB/python/main.py");
+    EXPECT_EQ(file.content, "QUJD");
+
+    for (const char* answer :
+         {"", "ERROR", "<rci_reply><do_command><get_file name='x'/></do_command></rci_reply>",
+          "<rci_reply><do_command><data>QUJD</data></do_command></rci_reply>",
+          "<rci_reply><do_command><get_file name='x'><data>QUJD</data></get_file>",
+          "<!DOCTYPE r [<!ENTITY a 'QUJD'>]><r><do_command><get_file><data>&a;</data>"
+          "</get_file></do_command></r>"}) {
+        FetchedFile none;
+        EXPECT_FALSE(ReadFetchedFile(answer, none)) << answer;
+    }
+}
+
+TEST(FetchedFileAnswer, TheSuggestedNameIsNeverAPath) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/WEB/python/main.py", "main.py"},
+        {"main.py", "main.py"},
+        {"/WEB/python/..", "fallback.py"},
+        {"/WEB/python/", "fallback.py"},
+        {"", "fallback.py"},
+        {"/WEB/python/a\\..\\b", "fallback.py"},
+        {"/WEB/python/my script.py", "my script.py"},
+    };
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(SuggestedSaveName(path, "fallback.py"), expected) << path;
+}
+
+class ReplacementFileTest : public ::testing::Test {
+  protected:
+    size_t FilesInFolder() const {
+        return static_cast<size_t>(
+            std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()));
+    }
+    test::TempDir dir_;
+};
+
+TEST_F(ReplacementFileTest, TheTargetChangesOnlyOnCommit) {
+    const std::string target = dir_.File("kept.py");
+    test::WriteWholeFile(target, "old");
+    {
+        ReplacementFile file(target);
+        ASSERT_TRUE(file.Write("new content"));
+        EXPECT_EQ(test::ReadWholeFile(file.TemporaryPath()), "new content");
+        EXPECT_EQ(fs::path(file.TemporaryPath()).parent_path(), dir_.Path());
+        EXPECT_EQ(test::ReadWholeFile(target), "old");
+    }
+    EXPECT_EQ(test::ReadWholeFile(target), "old") << "an uncommitted file goes away";
+    EXPECT_EQ(FilesInFolder(), 1u);
+
+    ReplacementFile file(target);
+    ASSERT_TRUE(file.Write("new content"));
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(test::ReadWholeFile(target), "new content");
+    EXPECT_EQ(FilesInFolder(), 1u);
+}
+
+TEST_F(ReplacementFileTest, KeepsThePermissionsOfTheReplacedFile) {
+    const std::string target = dir_.File("script.py");
+    test::WriteWholeFile(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0750), 0);
+    ReplacementFile file(target);
+    ASSERT_TRUE(file.Write("new") && file.Commit());
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0750u);
+}
+
+TEST_F(ReplacementFileTest, UnwritablePlacesFailWithAReasonAndLeaveNothing) {
+    test::WriteWholeFile(dir_.File("plain"), "x");
+    fs::create_directory(dir_.File("folder"));
+    for (const std::string& target : {dir_.File("missing/x.py"), dir_.File("plain/x.py"),
+                                      dir_.File("folder"), dir_.File("folder/")}) {
+        ReplacementFile file(target);
+        EXPECT_FALSE(file.Write("data")) << target;
+        EXPECT_FALSE(file.Error().empty()) << target;
+        EXPECT_TRUE(file.TemporaryPath().empty());
+        EXPECT_FALSE(file.Commit());
+    }
+    EXPECT_EQ(FilesInFolder(), 2u);
+    EXPECT_TRUE(fs::is_empty(dir_.File("folder")));
+}
+
+}  // namespace
+}  // namespace merivane
