@@ -1,5 +1,11 @@
 #include "pages/UtilsPage.h"
 
+#include "app/CKestrionApp.h"
+#include "app/ConfigurationBackup.h"
+#include "app/ConfigurationRestore.h"
+#include "app/DeviceUtilities.h"
+#include "app/FileChoices.h"
+#include "ui/DataExchange.h"
 #include "ui_UtilsPage.h"
 
 namespace merivane {
@@ -7,8 +13,56 @@ namespace merivane {
 UtilsPage::UtilsPage(QWidget* parent)
     : PropertyPage(parent), ui_(std::make_unique<Ui::UtilsPage>()) {
     ui_->setupUi(this);
+    // Built with the page, never shown.
+    ui_->factoryDefaultsGroup->hide();
+
+    connect(ui_->backupButton, &QPushButton::clicked, this, &UtilsPage::OnBackup);
+    connect(ui_->browseButton, &QPushButton::clicked, this, &UtilsPage::OnBrowse);
+    connect(ui_->restoreButton, &QPushButton::clicked, this, &UtilsPage::OnRestore);
+    connect(ui_->rebootButton, &QPushButton::clicked, this, &UtilsPage::OnReboot);
+    connect(ui_->factoryDefaultsButton, &QPushButton::clicked, this,
+            &UtilsPage::OnRestoreFactoryDefaults);
 }
 
 UtilsPage::~UtilsPage() = default;
+
+void UtilsPage::DoDataExchange(DataExchange& exchange) {
+    exchange.Text(ui_->restorePathEdit, restorePath);
+}
+
+bool UtilsPage::CanTalkToDevice() const {
+    const PageContext& context = Context();
+    return context.app != nullptr && context.executor != nullptr && context.prompts != nullptr;
+}
+
+void UtilsPage::OnBackup() {
+    const PageContext& context = Context();
+    if (context.app == nullptr || context.prompts == nullptr) return;
+    BackupSettings(context.app->Documents(), *context.prompts);
+}
+
+void UtilsPage::OnBrowse() {
+    if (Context().prompts != nullptr)
+        restorePath = BrowseForFile(*Context().prompts, restorePath, kRestoreFileChoice);
+    UpdateData(false);
+}
+
+void UtilsPage::OnRestore() {
+    UpdateData(true);
+    if (!CanTalkToDevice()) return;
+    // The other pages show the settings read back the next time they become active.
+    RestoreSettings(restorePath, Context().app->Documents(), *Context().executor,
+                    *Context().prompts);
+}
+
+void UtilsPage::OnReboot() {
+    if (Context().executor == nullptr) return;
+    RebootDevice(*Context().executor);
+}
+
+void UtilsPage::OnRestoreFactoryDefaults() {
+    if (!CanTalkToDevice()) return;
+    RestoreFactoryDefaults(Context().app->Documents(), *Context().executor, *Context().prompts);
+}
 
 }  // namespace merivane

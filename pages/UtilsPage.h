@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "ui/PropertyPage.h"
 
@@ -10,14 +11,36 @@ class UtilsPage;
 
 namespace merivane {
 
-// The "Utilities" tab: configuration backup and restore, and rebooting the device.
+// The "Utilities" tab: saving the device's settings to a file, sending such a
+// file back to the device, and rebooting the device (which ends the program).
+// The factory-default group is part of the page but never shown; its button is
+// wired to the operation all the same.
 class UtilsPage : public PropertyPage {
     Q_OBJECT
   public:
     explicit UtilsPage(QWidget* parent = nullptr);
     ~UtilsPage() override;
 
+    // The page has no bindings and changes no settings on apply.
+    bool OnApply() override { return true; }
+
+    // The member shown by the restore path's edit box.
+    std::string restorePath;
+
+  public slots:
+    void OnBackup();
+    void OnBrowse();
+    void OnRestore();
+    // Does not return: the process ends once the device has had the command.
+    void OnReboot();
+    void OnRestoreFactoryDefaults();
+
+  protected:
+    void DoDataExchange(DataExchange& exchange) override;
+
   private:
+    bool CanTalkToDevice() const;
+
     std::unique_ptr<Ui::UtilsPage> ui_;
 };
 

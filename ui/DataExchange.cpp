@@ -23,6 +23,9 @@ int FindByPrefix(const QComboBox& box, const QString& prefix) {
     return -1;
 }
 
+// Marks the list entries that ComboStringKeepingValue added.
+constexpr int kAddedEntryRole = Qt::UserRole + 1;
+
 }  // namespace
 
 DataExchange::DataExchange(bool saveAndValidate, Prompts* prompts)
@@ -106,6 +109,25 @@ void DataExchange::ComboString(QComboBox* box, std::string& value) {
         box->setCurrentIndex(found);
     else if (box->isEditable())
         box->setEditText(text);
+}
+
+void DataExchange::ComboStringKeepingValue(QComboBox* box, std::string& value) {
+    if (Skip()) return;
+    if (save_) {
+        value = FromQt(box->currentText());
+        return;
+    }
+    const QString text = ToQt(value);
+    for (int i = box->count() - 1; i >= 0; --i)
+        if (box->itemData(i, kAddedEntryRole).toBool() && box->itemText(i) != text)
+            box->removeItem(i);
+    int found = text.isEmpty() ? box->findText(text, Qt::MatchExactly) : FindByPrefix(*box, text);
+    if (found < 0) {
+        box->addItem(text);
+        found = box->count() - 1;
+        box->setItemData(found, true, kAddedEntryRole);
+    }
+    box->setCurrentIndex(found);
 }
 
 }  // namespace merivane

@@ -39,6 +39,11 @@ class DataExchange {
     // an editable box without such an entry shows the value itself. Saving takes
     // the box's text.
     void ComboString(QComboBox* box, std::string& value);
+    // ComboString for a list that must not lose the device's value: loading a
+    // value that no entry begins with, or an empty one, adds it as an entry of
+    // its own and selects it, so that saving gives it back unchanged. Entries
+    // added for earlier values are dropped when another value is loaded.
+    void ComboStringKeepingValue(QComboBox* box, std::string& value);
 
     // The rule the integer fields read by: blanks, an optional sign and figures,
     // blanks; anything else, or a number outside int, is no integer.

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 
 #include "app/CKestrionApp.h"
 #include "settings/Bindings.h"
@@ -44,23 +45,18 @@ void HideControlsUnder(QWidget* parent) {
     }
 }
 
-// Shows every group box that holds a control that is not hidden; true when
-// `parent` holds one.
-bool ShowGroupsWithVisibleControls(QWidget* parent) {
-    bool any = false;
-    for (QWidget* child : FormChildren(parent)) {
-        if (IsLayoutContainer(child)) {
-            any = ShowGroupsWithVisibleControls(child) || any;
-        } else if (qobject_cast<QGroupBox*>(child)) {
-            if (ShowGroupsWithVisibleControls(child)) {
-                child->show();
-                any = true;
-            }
-        } else if (!child->isHidden()) {
-            any = true;
-        }
-    }
-    return any;
+// Shown: not hidden itself (whether its parents show does not matter here).
+bool IsShown(const QWidget* widget) { return widget != nullptr && !widget->isHidden(); }
+
+// A group box with or without its frame and title; without them it only holds
+// its controls. The title is kept aside while the box goes without it.
+void SetFramed(QGroupBox* group, bool framed) {
+    constexpr char kTitleProperty[] = "frameTitle";
+    if (!group->property(kTitleProperty).isValid())
+        group->setProperty(kTitleProperty, group->title());
+    group->setTitle(framed ? group->property(kTitleProperty).toString() : QString());
+    group->setFlat(!framed);
+    group->setStyleSheet(framed ? QString() : QStringLiteral("QGroupBox { border: none; }"));
 }
 
 }  // namespace
@@ -176,11 +172,57 @@ void PropertyPage::ReadPageBindings() { ReadBindings(this, bindings_, StartNode(
 void PropertyPage::WritePageBindings() { WriteBindings(bindings_, StartNode()); }
 
 void PropertyPage::ShowLabelsOfVisibleControls() {
+    // Controls first, then the labels that name them, then the boxes around them.
+    for (const FollowRule& rule : showRules_)
+        if (!qobject_cast<QLabel*>(rule.follower) && IsShown(rule.leader)) rule.follower->show();
     for (QLabel* label : findChildren<QLabel*>()) {
         const QWidget* buddy = label->buddy();
-        if (buddy != nullptr && !buddy->isHidden()) label->show();
+        const FollowRule* rule = ShowRuleOf(label);
+        if (buddy == nullptr && rule == nullptr) continue;
+        if ((buddy == nullptr || IsShown(buddy)) && (rule == nullptr || IsShown(rule->leader)))
+            label->show();
     }
-    ShowGroupsWithVisibleControls(this);
+    ShowGroupsWithShownControls(this);
+}
+
+// Shows every group box that holds a shown control; true when `parent` holds one.
+bool PropertyPage::ShowGroupsWithShownControls(QWidget* parent) const {
+    bool any = false;
+    for (QWidget* child : FormChildren(parent)) {
+        if (IsLayoutContainer(child)) {
+            any = ShowGroupsWithShownControls(child) || any;
+        } else if (auto* group = qobject_cast<QGroupBox*>(child)) {
+            if (ShowGroupsWithShownControls(group)) {
+                if (const FollowRule* rule = FrameRuleOf(group))
+                    SetFramed(group, IsShown(rule->leader));
+                group->show();
+                any = true;
+            }
+        } else if (IsShown(child)) {
+            any = true;
+        }
+    }
+    return any;
+}
+
+void PropertyPage::ShowWith(const QWidget* leader, std::initializer_list<QWidget*> followers) {
+    for (QWidget* follower : followers) showRules_.push_back({leader, follower});
+}
+
+void PropertyPage::FrameWith(QGroupBox* group, const QWidget* leader) {
+    frameRules_.push_back({leader, group});
+}
+
+const PropertyPage::FollowRule* PropertyPage::ShowRuleOf(const QWidget* follower) const {
+    for (const FollowRule& rule : showRules_)
+        if (rule.follower == follower) return &rule;
+    return nullptr;
+}
+
+const PropertyPage::FollowRule* PropertyPage::FrameRuleOf(const QWidget* group) const {
+    for (const FollowRule& rule : frameRules_)
+        if (rule.follower == group) return &rule;
+    return nullptr;
 }
 
 void PropertyPage::SendDocumentToDevice() {
@@ -203,6 +245,25 @@ void PropertyPage::MarkModifiedOnChange(std::initializer_list<QWidget*> controls
             connect(button, &QAbstractButton::clicked, this, [this] { SetModified(true); });
         }
     }
+}
+
+void PropertyPage::AddSwitch(QAbstractButton* button, std::function<void()> rule) {
+    connect(button, &QAbstractButton::clicked, this, [this, rule = std::move(rule)] {
+        UpdateData(true);
+        rule();
+        SetModified(true);
+    });
+}
+
+void PropertyPage::EnableControls(std::initializer_list<QWidget*> controls, bool enabled) {
+    for (QWidget* control : controls)
+        if (control != nullptr) control->setEnabled(enabled);
+}
+
+void PropertyPage::AcceptDigitsOnly(std::initializer_list<QLineEdit*> edits) {
+    static const QRegularExpression kDigits(QStringLiteral("[0-9]*"));
+    for (QLineEdit* edit : edits)
+        edit->setValidator(new QRegularExpressionValidator(kDigits, edit));
 }
 
 }  // namespace merivane

@@ -4,12 +4,18 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "settings/BindingHost.h"
 #include "settings/SettingBinding.h"
 #include "ui/PageContext.h"
+
+class QAbstractButton;
+class QGroupBox;
+class QLineEdit;
 
 namespace merivane {
 
@@ -31,6 +37,10 @@ class KestrionPropertySheet;
 // loaded; on activation the bindings are read again; on apply, and only while
 // the page is active, the bindings are written, the document is sent to the
 // device and read back, and the page shows what came back.
+//
+// What follows the shown controls: a label shows with its buddy, a group box
+// with any control inside it that shows. A page adds its own rules with
+// ShowWith and FrameWith.
 class PropertyPage : public QWidget, public BindingHost {
     Q_OBJECT
   public:
@@ -87,15 +97,42 @@ class PropertyPage : public QWidget, public BindingHost {
     // clicking; loading values from the members does not).
     void MarkModifiedOnChange(std::initializer_list<QWidget*> controls);
 
+    // Rules for what follows the controls whose settings exist, applied with
+    // the labels and group boxes. Each of `followers` shows only when `leader`
+    // shows (a label with a buddy needs its buddy shown as well).
+    void ShowWith(const QWidget* leader, std::initializer_list<QWidget*> followers);
+    // `group` draws its frame and title only when `leader` shows (never, for a
+    // null leader); otherwise the controls inside it that show appear on their
+    // own, as if the box were not there.
+    void FrameWith(QGroupBox* group, const QWidget* leader);
+    // Makes `button` a switch: a click copies the controls into the members
+    // (a value that fails validation shows its message; the click goes on with
+    // the members as they are), runs `rule` and marks the page modified.
+    void AddSwitch(QAbstractButton* button, std::function<void()> rule);
+    // Enables or disables the controls (null entries are skipped).
+    static void EnableControls(std::initializer_list<QWidget*> controls, bool enabled);
+    // The edits take no character but the figures 0 to 9.
+    static void AcceptDigitsOnly(std::initializer_list<QLineEdit*> edits);
+
   private:
+    struct FollowRule {
+        const QWidget* leader;
+        QWidget* follower;
+    };
+
     friend class KestrionPropertySheet;
     void AttachTo(KestrionPropertySheet* sheet, const PageContext& context);
     void EnsureInitialized();
+    const FollowRule* ShowRuleOf(const QWidget* follower) const;
+    const FollowRule* FrameRuleOf(const QWidget* group) const;
+    bool ShowGroupsWithShownControls(QWidget* parent) const;
 
     KestrionPropertySheet* sheet_ = nullptr;
     PageContext context_;
     BoundDocument document_ = BoundDocument::None;
     BindingTable bindings_;
+    std::vector<FollowRule> showRules_;
+    std::vector<FollowRule> frameRules_;
     bool initialized_ = false;
     bool firstActivation_ = true;
     bool modified_ = false;

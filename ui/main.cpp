@@ -65,9 +65,43 @@ class DemoDevice {
     std::unique_ptr<merivane::sim::SimulatedDevice> device_;
 };
 
+constexpr char kUsage[] =
+    "Usage: merivane [OPTION]...\n"
+    "Configure and maintain a Varik cellular router or gateway attached by USB.\n"
+    "Without options it finds the device's serial port by itself.\n"
+    "\n"
+    "  --port PATH      use the serial port PATH (for example /dev/ttyACM0)\n"
+    "  --debug, /debug  keep a command log, command.log, in the current folder\n"
+    "  --demo[=KIND]    start a built-in simulated device and connect to it;\n"
+    "                   KIND is brivel (the default), noradio or korvane\n"
+    "  --help           show this help and exit\n"
+    "  --version        show the version and exit\n"
+    "\n"
+    "Qt's own options (such as -platform or -style) are accepted too.\n";
+
+// --help and --version answer without a display, so they are handled before
+// Qt starts. The value after --port is a path, never an option. Returns true
+// when the program should end here.
+bool AnswerInformationRequest(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--port") {
+            ++i;
+        } else if (argument == "--help" || argument == "-h") {
+            std::fputs(kUsage, stdout);
+            return true;
+        } else if (argument == "--version") {
+            std::printf("merivane %s\n", MERIVANE_VERSION_TEXT);
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (AnswerInformationRequest(argc, argv)) return 0;
     // A device that vanishes mid-write shows up as a failed write, not as the end of the program.
     std::signal(SIGPIPE, SIG_IGN);
     QApplication application(argc, argv);

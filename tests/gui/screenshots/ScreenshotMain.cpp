@@ -8,13 +8,17 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "app/CKestrionApp.h"
 #include "app/Startup.h"
+#include "pages/CellPage.h"
 #include "pages/DesktopRun.h"
+#include "pages/SerialPage.h"
+#include "pages/TelvoraPage.h"
 #include "sim/SimulatedDevice.h"
 #include "support/Clock.h"
 #include "support/ScriptedPrompts.h"
@@ -104,6 +108,81 @@ void ShootProduct(const std::string& folder, sim::Product product, const QString
     });
 }
 
+// The Python page with files of every kind of name: short, exactly 20
+// characters, longer, and with a space; one of them checked.
+void ShootPythonFiles(const std::string& folder) {
+    sim::DeviceOptions options;
+    options.linkPath = folder + "/tty-python";
+    sim::SimulatedDevice device(options);
+    if (!device.Start()) return;
+    device.PutFile("/WEB/python/gps_logger.py", std::string(2318, 'g'));
+    device.PutFile("/WEB/python/abcdefghijklmnop.py1", std::string(20, 'x'));
+    device.PutFile("/WEB/python/a_much_longer_module_name_than_twenty.py",
+                   std::string(123456, 'l'));
+    device.PutFile("/WEB/python/my script.py", "print(1)\n");
+
+    CKestrionApp app(std::make_unique<FixedPortSource>());
+    test::ScriptedPrompts prompts;
+    StartupOptions startup;
+    startup.portPath = device.LinkPath();
+    RunDesktop(app, startup, prompts, [&](KestrionPropertySheet& sheet) {
+        sheet.resize(sheet.sizeHint());
+        for (int i = 0; i < sheet.PageCount(); ++i) {
+            if (sheet.Tabs()->tabText(i) != "Python") continue;
+            sheet.SetActivePage(i);
+            auto* list = sheet.Page(i)->findChild<QTreeWidget*>("fileList");
+            if (list != nullptr && list->topLevelItemCount() > 1)
+                list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+            Save(&sheet, "brivel-python-files");
+        }
+        sheet.reject();
+    });
+}
+
+// The Mobile, Remote Management and Serial Port pages fed with settings that
+// the simulated devices do not have: values outside the lists, an address
+// without its scheme, and missing settings (boxes shown without their frames).
+void ShootSettingsPages(const QString& name, const std::string& groups) {
+    CKestrionApp app(std::make_unique<FixedPortSource>());
+    app.Documents().LoadSettingsDocument("<rci_reply version=\"1.1\"><query_setting>" + groups +
+                                         "</query_setting></rci_reply>\r\nOK\r\n");
+    CellPage cell;
+    TelvoraPage telvora;
+    SerialPage serial;
+    KestrionPropertySheet sheet(PageContext{&app, nullptr, nullptr});
+    for (PropertyPage* page : {static_cast<PropertyPage*>(&cell),
+                               static_cast<PropertyPage*>(&telvora),
+                               static_cast<PropertyPage*>(&serial)})
+        sheet.AddPage(page);
+    sheet.show();
+    sheet.resize(sheet.sizeHint());
+    for (int i = 0; i < sheet.PageCount(); ++i) {
+        sheet.SetActivePage(i);
+        Save(&sheet, QString("%1-%2").arg(name).arg(FileName(sheet.Tabs()->tabText(i))));
+    }
+}
+
+void ShootUnusualSettings() {
+    ShootSettingsPages(
+        "unusual",
+        "<mobile_simple><apn>internet</apn><username>u</username><password>p</password>"
+        "<pin>0000</pin><mobile_gsm_band>12</mobile_gsm_band></mobile_simple>"
+        "<mgmtconnection index=\"1\"><connectionEnabled>off</connectionEnabled>"
+        "<ServerArray index=\"1\"><serverAddress>mgmt.example:3197</serverAddress></ServerArray>"
+        "<clientConnectionReconnectTimeout>-32768</clientConnectionReconnectTimeout>"
+        "</mgmtconnection><serial><baud>460800</baud><databits>8</databits><parity>none</parity>"
+        "<stopbits>1</stopbits><flowcontrol>none</flowcontrol></serial>"
+        "<telnet_server><state>on</state><port>23</port><keepalive>on</keepalive></telnet_server>");
+    ShootSettingsPages(
+        "partial",
+        "<mobile_simple><username>u</username><mobile_gsm_band>6</mobile_gsm_band></mobile_simple>"
+        "<mgmtconnection><connectionEnabled>on</connectionEnabled>"
+        "<clientConnectionReconnectTimeout>90</clientConnectionReconnectTimeout></mgmtconnection>"
+        "<serial><databits>7</databits><parity>even</parity></serial>"
+        "<tcp_server><state>on</state><port>2101</port><keepalive>off</keepalive></tcp_server>"
+        "<udp_server><state>off</state><port>2102</port></udp_server>");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -119,7 +198,9 @@ int main(int argc, char* argv[]) {
     std::filesystem::create_directories(devices);
     ShootProduct(devices, sim::Product::Brivel, "brivel");
     ShootProduct(devices, sim::Product::Korvane, "korvane");
+    ShootPythonFiles(devices);
     std::filesystem::remove_all(devices);
+    ShootUnusualSettings();
 
     ComSearch search;
     search.candidates = {"/dev/ttyACM1", "/dev/ttyACM0"};
