@@ -4,6 +4,7 @@
 #include "app/EndProcess.h"
 #include "app/Product.h"
 #include "app/Prompts.h"
+#include "link/PortHolder.h"
 
 namespace merivane {
 namespace {
@@ -40,8 +41,13 @@ StartupOptions ParseStartupArguments(const std::vector<std::string>& arguments) 
 std::string DetectionProblemDetails(const Transport& transport) {
     std::string details;
     for (const PortProblem& problem : transport.LastProblems()) {
-        if (!details.empty()) details += "\n";
-        details += problem.port + ": " + DescribePortError(problem.error, problem.sysErrno);
+        if (!details.empty()) details += "\n\n";
+        details += problem.port + ": " + DescribePortError(problem.error, problem.sysErrno) + ".";
+        if (problem.error == PortError::Busy) {
+            // Looked up now, while the holder most likely still has the port.
+            details += "\n" + BusyPortAdvice(problem.port, FindPortHolders(problem.port),
+                                             !FindProcessesNamed(kModemManagerName).empty());
+        }
     }
     return details;
 }

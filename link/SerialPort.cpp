@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "link/PortHolder.h"
 #include "support/Clock.h"
 
 namespace merivane {
@@ -255,6 +256,7 @@ void SerialPort::Purge() {
 
 std::string DescribePortError(PortError error, int sysErrno) {
     std::string text;
+    std::string advice;
     switch (error) {
         case PortError::None:
             return "no error";
@@ -262,10 +264,18 @@ std::string DescribePortError(PortError error, int sysErrno) {
             text = "no such device";
             break;
         case PortError::PermissionDenied:
-            text = "permission denied: add yourself to group dialout or install the udev rule";
+            text = "you may not open it";
+            advice = std::string(
+                         "Add yourself to group dialout (sudo usermod -aG dialout $USER, then log "
+                         "out and back in), or install Merivane's udev rule ") +
+                     kUdevRuleFileName +
+                     ", which lets the user logged in at the desktop open the maker's devices, "
+                     "then unplug the device and plug it in again";
             break;
         case PortError::Busy:
             text = "held by another program";
+            // A refused lock says nothing more useful than that.
+            if (sysErrno == EWOULDBLOCK) sysErrno = 0;
             break;
         case PortError::NotATerminal:
             text = "not a serial device";
@@ -285,6 +295,7 @@ std::string DescribePortError(PortError error, int sysErrno) {
         text += reason;
         text += ")";
     }
+    if (!advice.empty()) text += ". " + advice;
     return text;
 }
 

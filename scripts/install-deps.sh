@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools
   xvfb xauth
+  dpkg-dev desktop-file-utils groff-base
 )
 
 missing=()

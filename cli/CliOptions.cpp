@@ -1,0 +1,307 @@
+#include "cli/CliOptions.h"
+
+#include <cstdlib>
+
+namespace merivane::cli {
+namespace {
+
+// The commands and how many arguments each takes (-1: any number from the minimum).
+struct CommandForm {
+    const char* name;
+    int minArgs;
+    int maxArgs;
+};
+
+constexpr CommandForm kCommands[] = {
+    {"ports", 0, 0},    {"info", 0, 0},           {"get", 1, -1},   {"set", 1, -1},
+    {"backup", 1, 1},   {"restore", 1, 1},        {"reboot", 0, 0}, {"ls", 0, 0},
+    {"upload", 1, 1},   {"download", 1, 2},       {"rm", 1, -1},    {"autostart", 1, 1},
+    {"firmware", 1, 1}, {"radio-firmware", 1, 1},
+};
+
+const CommandForm* FindCommand(const std::string& name) {
+    for (const CommandForm& form : kCommands)
+        if (name == form.name) return &form;
+    return nullptr;
+}
+
+// A whole number from 0 to 1000.
+bool ReadCount(const std::string& text, int& count) {
+    if (text.empty() || text.size() > 4) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    count = std::atoi(text.c_str());
+    return count <= 1000;
+}
+
+// The options that take a value; "--name VALUE" or "--name=VALUE".
+bool TakesValue(const std::string& name) {
+    return name == "--port" || name == "--log" || name == "--retries" || name == "--command" ||
+           name == "--document";
+}
+
+bool CheckCommandArguments(const CliOptions& options, std::string& error) {
+    const CommandForm* form = FindCommand(options.command);
+    if (form == nullptr) {
+        error = "unknown command \"" + options.command + "\"";
+        return false;
+    }
+    const int count = static_cast<int>(options.args.size());
+    if (count < form->minArgs || (form->maxArgs >= 0 && count > form->maxArgs)) {
+        error = std::string("wrong number of arguments for \"") + form->name + "\"";
+        return false;
+    }
+    if (options.command == "set") {
+        for (const std::string& assignment : options.args) {
+            std::string path;
+            std::string value;
+            if (!SplitAssignment(assignment, path, value)) {
+                error = "\"" + assignment + "\" is not PATH=VALUE";
+                return false;
+            }
+        }
+    }
+    if (options.command == "get") {
+        for (const std::string& path : options.args) {
+            if (path.empty()) {
+                error = "an empty setting path";
+                return false;
+            }
+        }
+    }
+    if (options.command == "autostart" && options.args[0] != "on" && options.args[0] != "off") {
+        error = "autostart takes \"on\" or \"off\"";
+        return false;
+    }
+    if (options.hasAutostartCommand && options.command != "autostart") {
+        error = "--command belongs to the autostart command";
+        return false;
+    }
+    if (options.document != DocumentChoice::Settings && options.command != "get") {
+        error = "--document belongs to the get command";
+        return false;
+    }
+    if (options.command == "ports" && (options.all || !options.ports.empty())) {
+        error = "ports lists the discovered ports; it takes no --port or --all";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SplitAssignment(const std::string& argument, std::string& path, std::string& value) {
+    // Within one path component the first "&" opens a selector, whose first "=" is its own.
+    bool selector = false;
+    bool selectorEquals = false;
+    for (size_t i = 0; i < argument.size(); ++i) {
+        const char c = argument[i];
+        if (c == '/') {
+            selector = false;
+            selectorEquals = false;
+        } else if (c == '&' && !selector) {
+            selector = true;
+        } else if (c == '=' && selector && !selectorEquals) {
+            selectorEquals = true;
+        } else if (c == '=') {
+            if (i == 0) return false;
+            path = argument.substr(0, i);
+            value = argument.substr(i + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseCliArguments(const std::vector<std::string>& arguments, CliOptions& options,
+                       std::string& error) {
+    bool optionsEnded = false;
+    bool commandSeen = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool looksLikeOption = argument.size() > 1 && argument[0] == '-';
+        if (optionsEnded || !looksLikeOption) {
+            if (!commandSeen) {
+                options.command = argument;
+                commandSeen = true;
+            } else {
+                options.args.push_back(argument);
+            }
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = argument;
+        std::string value;
+        bool hasValue = false;
+        const size_t equals = argument.find('=');
+        if (argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+            name = argument.substr(0, equals);
+            value = argument.substr(equals + 1);
+            hasValue = true;
+        }
+        if (TakesValue(name) && !hasValue) {
+            if (i + 1 >= arguments.size()) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = arguments[++i];
+            hasValue = true;
+        } else if (!TakesValue(name) && hasValue) {
+            error = name + " takes no value";
+            return false;
+        }
+
+        if (name == "--port") {
+            if (value.empty()) {
+                error = "--port needs a path";
+                return false;
+            }
+            options.ports.push_back(value);
+        } else if (name == "--all") {
+            options.all = true;
+        } else if (name == "--debug") {
+            options.debug = true;
+        } else if (name == "--log") {
+            options.logPath = value;
+        } else if (name == "--json") {
+            options.json = true;
+        } else if (name == "--yes" || name == "-y") {
+            options.yes = true;
+        } else if (name == "--retries") {
+            if (!ReadCount(value, options.retries)) {
+                error = "--retries takes a number from 0 to 1000";
+                return false;
+            }
+        } else if (name == "--command") {
+            options.autostartCommand = value;
+            options.hasAutostartCommand = true;
+        } else if (name == "--document") {
+            if (value == "settings") {
+                options.document = DocumentChoice::Settings;
+            } else if (value == "state") {
+                options.document = DocumentChoice::State;
+            } else if (value == "radio") {
+                options.document = DocumentChoice::Radio;
+            } else {
+                error = "--document takes settings, state or radio";
+                return false;
+            }
+        } else if (name == "--help" || name == "-h") {
+            options.help = true;
+        } else if (name == "--version" || name == "-V") {
+            options.version = true;
+        } else {
+            error = "unknown option \"" + argument + "\"";
+            return false;
+        }
+    }
+    if (options.help || options.version) return true;
+    if (!commandSeen) {
+        error = "no command given";
+        return false;
+    }
+    if (options.all && !options.ports.empty()) {
+        error = "--all and --port do not go together";
+        return false;
+    }
+    return CheckCommandArguments(options, error);
+}
+
+std::vector<std::string> CommandArguments(const CliOptions& options) {
+    std::vector<std::string> out;
+    if (options.yes) out.push_back("--yes");
+    out.push_back("--retries=" + std::to_string(options.retries));
+    if (options.hasAutostartCommand) out.push_back("--command=" + options.autostartCommand);
+    if (options.document != DocumentChoice::Settings)
+        out.push_back(std::string("--document=") + DocumentChoiceName(options.document));
+    out.push_back(options.command);
+    // Arguments that look like options must not be read as ones.
+    out.push_back("--");
+    out.insert(out.end(), options.args.begin(), options.args.end());
+    return out;
+}
+
+const char* DocumentChoiceName(DocumentChoice choice) {
+    switch (choice) {
+        case DocumentChoice::State:
+            return "state";
+        case DocumentChoice::Radio:
+            return "radio";
+        case DocumentChoice::Settings:
+            break;
+    }
+    return "settings";
+}
+
+const char* CliUsage() {
+    return R"(Usage: merivane-cli [--port PATH | --all] [OPTIONS] COMMAND [ARGS]
+
+Configures and maintains Varik cellular routers attached over USB, from scripts
+and for many devices at once. Every run pauses the device's console first and
+gives it back at the end; Python auto-start is left alone unless the
+autostart command changes it.
+
+Commands:
+  ports                     the candidate ports that discovery finds, with
+                            their providers
+  info                      product, model, firmware, IMEI, IMSI, ICCID, phone
+                            number, signal bars, registration, mobile IP
+  get PATH...               settings by binding path, such as
+                            mobile_simple/apn or mgmtconnection&index=3/
+                            connectionEnabled
+  set PATH=VALUE...         writes the settings, sends them to the device,
+                            waits for them to take effect and prints what the
+                            device reports; a value it did not take is an error
+  backup FILE               saves the device's settings to FILE
+  restore FILE              sends a backup to the device, which reboots
+  reboot                    reboots the device
+  ls                        the files of the device's Python folder
+  upload FILE               sends FILE into the Python folder (MD5-verified)
+  download NAME [DEST]      fetches a Python file (MD5-verified) to DEST, a
+                            file or folder (default: NAME in this folder)
+  rm NAME...                deletes Python files
+  autostart on|off          switches Python auto-start; --command CMDLINE sets
+                            the command line it runs
+  firmware FILE             updates the device firmware (asks first)
+  radio-firmware FILE       updates the mesh radio firmware (asks first)
+
+Options:
+  --port PATH               use this port instead of discovery; given several
+                            times, runs on each of them as --all does
+  --all                     run on every discovered device in parallel, one
+                            process per device, and print a summary table
+  --debug                   keep a command log ("command.log"; with several
+                            devices "command-PORT.log" for each)
+  --log FILE                the command log's file (with --debug)
+  --json                    print one JSON document for the command
+  --yes, -y                 answer yes: confirm firmware updates, replace
+                            existing files
+  --retries N               after a failed transfer or check, try again N
+                            times before giving up (default 3)
+  --document settings|state|radio
+                            the document get reads (default settings)
+  --help, -h                this text
+  --version, -V             the version
+
+With several devices, FILE of backup and DEST of download get the port's
+name added before the extension (backup.cfg -> backup-ttyACM0.cfg).
+
+Without --port or --all, the one discovered device is used; when discovery
+finds several, they are listed and nothing is done.
+
+Progress goes to standard error when it is a terminal.
+
+Exit status: 0 done, 1 the device or a transfer failed, 2 usage (including
+input refused before anything was sent), 3 no device found.
+
+Environment (testing and scripting aids):
+  MERIVANE_CLI_PORTS="PROVIDER=PATH;PROVIDER=PATH"
+                            discover these ports instead of asking udev
+  MERIVANE_TIME_SCALE=N     run the tool's own pauses and waits N times faster
+)";
+}
+
+}  // namespace merivane::cli

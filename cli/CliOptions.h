@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace merivane::cli {
+
+// Which document "get" reads.
+enum class DocumentChoice { Settings, State, Radio };
+
+// Everything the command line says, checked for form (not against a device).
+struct CliOptions {
+    std::vector<std::string> ports;  // --port PATH (repeatable: several run as with --all)
+    bool all = false;                // --all: every discovered device, one process each
+    bool debug = false;              // --debug: keep a command log
+    std::string logPath;             // --log FILE: where (default "command.log")
+    bool json = false;               // --json: one JSON document on standard output
+    bool yes = false;                // --yes: confirm, and replace existing files
+    int retries = 3;                 // --retries N: Retry answers before Cancel
+    std::string autostartCommand;    // --command CMDLINE (autostart)
+    bool hasAutostartCommand = false;
+    DocumentChoice document = DocumentChoice::Settings;  // --document (get)
+    bool help = false;
+    bool version = false;
+
+    std::string command;            // "info", "set", ...
+    std::vector<std::string> args;  // the command's own arguments
+
+    // Several devices, each in its own process.
+    bool RunsOnSeveral() const { return all || ports.size() > 1; }
+    // The one port named, or empty.
+    std::string Port() const { return ports.size() == 1 ? ports.front() : std::string(); }
+    std::string LogPath() const { return logPath.empty() ? "command.log" : logPath; }
+};
+
+// Reads the arguments (without the program name). Options may come before or after the
+// command; "--" ends the options. False with `error` set for anything malformed: an
+// unknown option or command, a missing or extra argument, "set" without "PATH=VALUE".
+bool ParseCliArguments(const std::vector<std::string>& arguments, CliOptions& options,
+                       std::string& error);
+
+// Splits "PATH=VALUE" at the first "=" that is not the one of an attribute selector
+// ("mgmtconnection&index=3/connectionEnabled=on": the path ends before "=on"). False when
+// there is no such "=" or the path is empty.
+bool SplitAssignment(const std::string& argument, std::string& path, std::string& value);
+
+// The command's arguments and options as a command line again, for the per-device runs
+// (without --port, --all, --debug, --log and --json, which the runner sets itself).
+std::vector<std::string> CommandArguments(const CliOptions& options);
+
+// "settings", "state" or "radio".
+const char* DocumentChoiceName(DocumentChoice choice);
+
+// The --help text.
+const char* CliUsage();
+
+}  // namespace merivane::cli

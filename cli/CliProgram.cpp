@@ -1,0 +1,117 @@
+#include "cli/CliProgram.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "cli/CliOptions.h"
+#include "cli/CliPrompts.h"
+#include "cli/CommandReport.h"
+#include "cli/Confirmation.h"
+#include "cli/DeviceCommands.h"
+#include "cli/DeviceFleet.h"
+#include "cli/DeviceSession.h"
+#include "cli/PortDiscovery.h"
+#include "cli/PortsCommand.h"
+#include "cli/TerminalProgress.h"
+#include "support/Clock.h"
+
+namespace merivane::cli {
+namespace {
+
+int UsageError(const std::string& error) {
+    std::fprintf(stderr, "merivane-cli: %s\nTry \"merivane-cli --help\".\n", error.c_str());
+    return kExitUsage;
+}
+
+int Finish(const CliOptions& options, const CommandReport& report, const CliPrompts& prompts) {
+    report.Print(options.json, prompts.Messages(), stdout, stderr);
+    return report.ExitCode();
+}
+
+int RunOnOneDevice(const CliOptions& options, std::unique_ptr<PortSource> source) {
+    CliPrompts prompts(options.retries, options.yes);
+    CommandReport report(options.command);
+    const std::string device = options.Port().empty() ? std::string("the discovered device")
+                                                      : "the device on " + options.Port();
+    if (!Confirm(options, device, prompts, report)) return Finish(options, report, prompts);
+
+    std::unique_ptr<TerminalProgress> progress;
+    if (isatty(STDERR_FILENO)) progress = std::make_unique<TerminalProgress>(stderr);
+    {
+        DeviceSession session(options, std::move(source), prompts, progress.get());
+        if (session.Start(report)) FindDeviceCommand(options.command)(session, report);
+        session.End();
+    }
+    return Finish(options, report, prompts);
+}
+
+int RunOnSeveralDevices(const CliOptions& options, std::unique_ptr<PortSource> source) {
+    CliPrompts prompts(options.retries, options.yes);
+    CommandReport report(options.command);
+    std::vector<std::string> ports = options.ports;
+    if (options.all) {
+        Transport transport(source.get());
+        const Discovery found = DiscoverPorts(transport);
+        transport.Port().Close();
+        ports = found.candidates;
+        if (ports.empty()) {
+            report.Fail(kExitNoDevice, "no device found");
+            return Finish(options, report, prompts);
+        }
+    }
+    std::string devices = std::to_string(ports.size()) + " devices (";
+    for (size_t i = 0; i < ports.size(); ++i) devices += (i ? ", " : "") + ports[i];
+    devices += ")";
+    if (!Confirm(options, devices, prompts, report)) return Finish(options, report, prompts);
+
+    CliOptions confirmed = options;
+    confirmed.yes = confirmed.yes || NeedsConfirmation(options.command);
+    return RunOnDevices(confirmed, ports);
+}
+
+}  // namespace
+
+bool InstallTimeScale(std::string& error) {
+    const char* text = std::getenv(kTimeScaleVariable);
+    if (text == nullptr || *text == '\0') return true;
+    char* end = nullptr;
+    const double factor = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(factor > 0) || factor > 1e6) {
+        error = std::string(kTimeScaleVariable) + " must be a number greater than 0";
+        return false;
+    }
+    static ScaledClock clock(factor);
+    InstallClock(&clock);
+    return true;
+}
+
+int RunCli(const std::vector<std::string>& arguments) {
+    CliOptions options;
+    std::string error;
+    if (!ParseCliArguments(arguments, options, error)) return UsageError(error);
+    if (options.help) {
+        std::fputs(CliUsage(), stdout);
+        return kExitDone;
+    }
+    if (options.version) {
+        std::printf("merivane-cli %s\n", MERIVANE_VERSION_TEXT);
+        return kExitDone;
+    }
+    if (!InstallTimeScale(error)) return UsageError(error);
+    std::unique_ptr<PortSource> source = MakePortSource(error);
+    if (source == nullptr) return UsageError(error);
+
+    if (options.command == "ports") {
+        CliPrompts prompts(options.retries, options.yes);
+        CommandReport report(options.command);
+        RunPorts(*source, report);
+        return Finish(options, report, prompts);
+    }
+    if (options.RunsOnSeveral()) return RunOnSeveralDevices(options, std::move(source));
+    return RunOnOneDevice(options, std::move(source));
+}
+
+}  // namespace merivane::cli

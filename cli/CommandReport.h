@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/ExitCodes.h"
+#include "cli/JsonValue.h"
+
+namespace merivane::cli {
+
+// The outcome of one command on one device: what it found (an object whose members the
+// text output lists), the device it ran on, and the first failure with its exit status.
+class CommandReport {
+  public:
+    explicit CommandReport(std::string command) : command_(std::move(command)) {}
+
+    JsonValue& Data() { return data_; }
+    const JsonValue& Data() const { return data_; }
+    void SetPort(std::string port) { port_ = std::move(port); }
+    void SetProduct(std::string product) { product_ = std::move(product); }
+
+    // Records a failure; the first one decides the exit status and the error text.
+    void Fail(int exitCode, const std::string& error);
+    int ExitCode() const { return exitCode_; }
+    bool Ok() const { return exitCode_ == kExitDone; }
+    const std::string& Error() const { return error_; }
+
+    // The whole report as one JSON document.
+    JsonValue ToJson(const std::vector<std::string>& messages) const;
+    // Prints the report: one JSON document or the findings as text on `out`, and the
+    // failure, if any, on `err`.
+    void Print(bool json, const std::vector<std::string>& messages, FILE* out, FILE* err) const;
+
+  private:
+    std::string command_;
+    std::string port_;
+    std::string product_;
+    JsonValue data_ = JsonValue::Object();
+    int exitCode_ = kExitDone;
+    std::string error_;
+};
+
+// The findings as text: "key: value" lines for single values, "key=value" lines for the
+// members of an object (settings by path), a table with a header for a list of objects.
+std::string RenderText(const JsonValue& data);
+
+}  // namespace merivane::cli

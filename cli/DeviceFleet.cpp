@@ -1,0 +1,273 @@
+#include "cli/DeviceFleet.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/CommandReport.h"
+#include "cli/ExitCodes.h"
+#include "cli/PortDiscovery.h"
+
+extern char** environ;
+
+namespace merivane::cli {
+namespace {
+
+// One device's process and what it has written so far.
+struct DeviceProcess {
+    std::string port;
+    pid_t pid = -1;
+    int out = -1;
+    int err = -1;
+    std::string output;
+    std::string partialLine;
+    std::string lastMessage;
+    int exit = kExitFailed;
+};
+
+std::string OwnProgram() {
+    char path[PATH_MAX] = {};
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string("merivane-cli");
+}
+
+// The per-device form of a file the command writes.
+std::vector<std::string> DeviceFileArguments(const CliOptions& options, const std::string& tag) {
+    std::vector<std::string> args = options.args;
+    if (options.command == "backup") {
+        args[0] = TaggedPath(args[0], tag);
+    } else if (options.command == "download") {
+        const std::string name = args[0];
+        std::error_code ec;
+        if (args.size() < 2) {
+            args.push_back(TaggedPath(name, tag));
+        } else if (std::filesystem::is_directory(args[1], ec)) {
+            args[1] = (std::filesystem::path(args[1]) / TaggedPath(name, tag)).string();
+        } else {
+            args[1] = TaggedPath(args[1], tag);
+        }
+    }
+    return args;
+}
+
+bool Spawn(const std::string& program, const std::vector<std::string>& arguments,
+           DeviceProcess& device) {
+    int outPipe[2];
+    int errPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0) return false;
+    if (pipe2(errPipe, O_CLOEXEC) != 0) {
+        close(outPipe[0]);
+        close(outPipe[1]);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> pointers;
+    for (std::string& argument : argv) pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    const int spawned =
+        posix_spawn(&device.pid, program.c_str(), &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    if (spawned != 0) {
+        device.pid = -1;
+        close(outPipe[0]);
+        close(errPipe[0]);
+        return false;
+    }
+    device.out = outPipe[0];
+    device.err = errPipe[0];
+    return true;
+}
+
+// Passes on each finished line of a device's messages, marked with its port.
+void ForwardMessages(DeviceProcess& device, bool atEnd) {
+    size_t end;
+    while ((end = device.partialLine.find('\n')) != std::string::npos ||
+           (atEnd && !device.partialLine.empty())) {
+        if (end == std::string::npos) end = device.partialLine.size();
+        std::string line = device.partialLine.substr(0, end);
+        device.partialLine.erase(0, std::min(end + 1, device.partialLine.size()));
+        if (line.rfind("merivane-cli: ", 0) == 0) line.erase(0, 14);
+        if (line.empty()) continue;
+        device.lastMessage = line;
+        std::fprintf(stderr, "[%s] %s\n", device.port.c_str(), line.c_str());
+    }
+    std::fflush(stderr);
+}
+
+// Reads what the processes write until each has closed both outputs, then collects
+// their exit statuses.
+void CollectOutput(std::vector<DeviceProcess>& devices) {
+    for (;;) {
+        std::vector<pollfd> fds;
+        std::vector<std::pair<DeviceProcess*, bool>> owners;  // device, is standard output
+        for (DeviceProcess& device : devices) {
+            if (device.out >= 0) {
+                fds.push_back({device.out, POLLIN, 0});
+                owners.emplace_back(&device, true);
+            }
+            if (device.err >= 0) {
+                fds.push_back({device.err, POLLIN, 0});
+                owners.emplace_back(&device, false);
+            }
+        }
+        if (fds.empty()) break;
+        if (poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (size_t i = 0; i < fds.size(); ++i) {
+            if (fds[i].revents == 0) continue;
+            auto [device, isOutput] = owners[i];
+            char buffer[4096];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                close(fds[i].fd);
+                (isOutput ? device->out : device->err) = -1;
+                if (!isOutput) ForwardMessages(*device, true);
+                continue;
+            }
+            if (isOutput) {
+                device->output.append(buffer, static_cast<size_t>(n));
+            } else {
+                device->partialLine.append(buffer, static_cast<size_t>(n));
+                ForwardMessages(*device, false);
+            }
+        }
+    }
+    for (DeviceProcess& device : devices) {
+        if (device.pid <= 0) continue;
+        int status = 0;
+        while (waitpid(device.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        device.exit = WIFEXITED(status) ? WEXITSTATUS(status) : kExitFailed;
+        if (WIFSIGNALED(status))
+            device.lastMessage = "ended by signal " + std::to_string(WTERMSIG(status));
+    }
+}
+
+const char* ResultText(int exit) {
+    switch (exit) {
+        case kExitDone:
+            return "done";
+        case kExitUsage:
+            return "refused";
+        case kExitNoDevice:
+            return "no device";
+        default:
+            return "failed";
+    }
+}
+
+int OverallExit(const std::vector<DeviceProcess>& devices) {
+    bool allDone = true;
+    bool allSame = true;
+    for (const DeviceProcess& device : devices) {
+        allDone = allDone && device.exit == kExitDone;
+        allSame = allSame && device.exit == devices.front().exit;
+    }
+    if (allDone) return kExitDone;
+    return allSame ? devices.front().exit : kExitFailed;
+}
+
+// The device's own JSON document, or null when it wrote none.
+JsonValue DeviceDocument(const std::string& output) {
+    const size_t first = output.find_first_not_of(" \t\r\n");
+    const size_t last = output.find_last_not_of(" \t\r\n");
+    if (first == std::string::npos || output[first] != '{' || output[last] != '}')
+        return JsonValue();
+    return JsonValue::Raw(output.substr(first, last - first + 1));
+}
+
+void PrintJson(const CliOptions& options, const std::vector<DeviceProcess>& devices, int exit) {
+    JsonValue document = JsonValue::Object();
+    document.Set("command", options.command);
+    document.Set("ok", exit == kExitDone);
+    document.Set("exit", exit);
+    JsonValue list = JsonValue::Array();
+    for (const DeviceProcess& device : devices) {
+        JsonValue entry = JsonValue::Object();
+        entry.Set("port", device.port);
+        entry.Set("exit", device.exit);
+        entry.Set("result", ResultText(device.exit));
+        entry.Set("message", device.exit == kExitDone ? std::string() : device.lastMessage);
+        entry.Set("document", DeviceDocument(device.output));
+        list.Append(entry);
+    }
+    document.Set("devices", list);
+    std::printf("%s\n", document.Serialize().c_str());
+}
+
+void PrintText(const std::vector<DeviceProcess>& devices) {
+    for (const DeviceProcess& device : devices) {
+        if (device.output.empty()) continue;
+        std::printf("== %s ==\n%s", device.port.c_str(), device.output.c_str());
+        if (device.output.back() != '\n') std::printf("\n");
+    }
+    JsonValue table = JsonValue::Object();
+    JsonValue rows = JsonValue::Array();
+    for (const DeviceProcess& device : devices) {
+        JsonValue row = JsonValue::Object();
+        row.Set("port", device.port);
+        row.Set("result", ResultText(device.exit));
+        row.Set("exit", device.exit);
+        row.Set("message", device.exit == kExitDone ? std::string() : device.lastMessage);
+        rows.Append(row);
+    }
+    table.Set("summary", rows);
+    std::printf("\n%s", RenderText(table).c_str());
+}
+
+}  // namespace
+
+std::vector<std::string> DeviceProcessArguments(const CliOptions& options,
+                                                const std::string& port) {
+    const std::string tag = PortTag(port);
+    std::vector<std::string> arguments = {"--port", port};
+    if (options.debug) {
+        arguments.push_back("--debug");
+        arguments.push_back("--log=" + TaggedPath(options.LogPath(), tag));
+    }
+    if (options.json) arguments.push_back("--json");
+    CliOptions device = options;
+    device.args = DeviceFileArguments(options, tag);
+    const std::vector<std::string> rest = CommandArguments(device);
+    arguments.insert(arguments.end(), rest.begin(), rest.end());
+    return arguments;
+}
+
+int RunOnDevices(const CliOptions& options, const std::vector<std::string>& ports) {
+    const std::string program = OwnProgram();
+    std::vector<DeviceProcess> devices(ports.size());
+    for (size_t i = 0; i < ports.size(); ++i) {
+        devices[i].port = ports[i];
+        if (!Spawn(program, DeviceProcessArguments(options, ports[i]), devices[i]))
+            devices[i].lastMessage = "the process for this device could not be started";
+    }
+    CollectOutput(devices);
+    const int exit = OverallExit(devices);
+    if (options.json)
+        PrintJson(options, devices, exit);
+    else
+        PrintText(devices);
+    std::fflush(stdout);
+    return exit;
+}
+
+}  // namespace merivane::cli

@@ -1,0 +1,86 @@
+#include "cli/DeviceSession.h"
+
+#include "app/Product.h"
+#include "app/Startup.h"
+#include "cli/PortDiscovery.h"
+
+namespace merivane::cli {
+namespace {
+
+constexpr char kIdentificationFailed[] = "Unable to communicate with the device";
+constexpr char kIdentificationCaption[] = "Device communication error";
+
+std::string ListOf(const std::vector<std::string>& ports) {
+    std::string list;
+    for (const std::string& port : ports) list += "\n  " + port;
+    return list;
+}
+
+}  // namespace
+
+DeviceSession::DeviceSession(const CliOptions& options, std::unique_ptr<PortSource> source,
+                             CliPrompts& prompts, TerminalProgress* progress)
+    : options_(options),
+      app_(std::move(source)),
+      prompts_(prompts),
+      executor_(app_.Link(), progress) {}
+
+DeviceSession::~DeviceSession() { End(); }
+
+bool DeviceSession::OpenPort(CommandReport& report) {
+    Transport& link = app_.Link();
+    if (!options_.Port().empty()) {
+        if (link.OpenNamedPort(options_.Port())) return true;
+        report.Fail(kExitNoDevice,
+                    "cannot open " + options_.Port() + ": " +
+                        DescribePortError(link.Port().LastError(), link.Port().LastErrno()));
+        return false;
+    }
+    const Discovery found = DiscoverPorts(link);
+    if (found.opened) return true;
+    if (found.candidates.size() > 1) {
+        report.Fail(kExitNoDevice, "several devices found; choose one with --port or use --all:" +
+                                       ListOf(found.candidates));
+        return false;
+    }
+    const std::string why = DetectionProblemDetails(link);
+    report.Fail(kExitNoDevice, "no device found" + (why.empty() ? "" : ":\n" + why));
+    return false;
+}
+
+bool DeviceSession::Start(CommandReport& report) {
+    if (options_.debug && !app_.StartCommandLog(options_.LogPath()))
+        prompts_.Say("The command log " + options_.LogPath() + " cannot be written.");
+    app_.Documents().Clear();
+    app_.Documents().SetZelboPresent(true);
+    if (!OpenPort(report)) return false;
+    report.SetPort(app_.PortName());
+
+    app_.PauseDeviceConsole();
+    paused_ = true;
+    g_product = app_.QueryProduct();
+    if (g_product.empty()) {
+        report.Fail(kExitNoDevice,
+                    "the device on " + app_.PortName() + " did not name its product");
+        return false;
+    }
+    report.SetProduct(g_product);
+    app_.Identity().status = "Connected (" + app_.PortName() + ")";
+
+    while (!app_.IdentifyDevice(executor_)) {
+        if (prompts_.RetryCancel(kIdentificationFailed, kIdentificationCaption,
+                                 Prompts::Icon::Warning) != Prompts::Answer::Retry) {
+            report.Fail(kExitFailed, kIdentificationFailed);
+            return false;
+        }
+    }
+    return true;
+}
+
+void DeviceSession::End() {
+    if (paused_ && !restarting_) app_.ResumeDeviceConsole();
+    paused_ = false;
+    app_.CleanUp();
+}
+
+}  // namespace merivane::cli

@@ -1,0 +1,132 @@
+// merivane-cli --all: several simulated devices at once, one process each.
+
+#include <filesystem>
+
+#include "CliTestSupport.h"
+
+namespace merivane::test {
+namespace {
+
+using sim::Product;
+
+class CliAllDevicesTest : public CliFixture {
+  protected:
+    // The discovery list for the devices.
+    static std::string PortList(const std::vector<const sim::SimulatedDevice*>& devices) {
+        std::string list;
+        for (const sim::SimulatedDevice* device : devices)
+            list += "Varik International=" + device->LinkPath() + ";";
+        return list;
+    }
+    CliRun RunAll(const std::vector<const sim::SimulatedDevice*>& devices,
+                  std::vector<std::string> args) {
+        args.insert(args.begin(), "--all");
+        return RunCli(args, {{"MERIVANE_CLI_PORTS", PortList(devices)}}, dir_.Path().string());
+    }
+};
+
+TEST_F(CliAllDevicesTest, OneSilentDeviceFailsWhileTheOtherIsDone) {
+    sim::SimulatedDevice& good = StartDevice("ttyGood", Options(Product::Korvane));
+    sim::DeviceOptions silent = Options();
+    silent.faults = {"silent:at"};
+    sim::SimulatedDevice& mute = StartDevice("ttyMute", silent);
+
+    const CliRun run = RunAll({&good, &mute}, {"info"});
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.out.find("== " + good.LinkPath() + " ==\nstatus:         Connected (" +
+                           good.LinkPath() +
+                           ")\n"
+                           "product:        Korvane\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("== " + mute.LinkPath() + " =="), std::string::npos);
+    EXPECT_NE(run.out.find("\nPORT"), std::string::npos);
+    EXPECT_NE(run.out.find(good.LinkPath() + "  done       0"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(mute.LinkPath() + "  no device  3     the device on " + mute.LinkPath() +
+                           " did not name its product"),
+              std::string::npos)
+        << run.out;
+    // The failure reached standard error while it ran, marked with its port.
+    EXPECT_NE(run.err.find("[" + mute.LinkPath() + "] the device on"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(LastCommand(good, "AT&usbinterface=55,go"), "AT&usbinterface=55,go");
+
+    const CliRun json = RunAll({&good, &mute}, {"--json", "info"});
+    EXPECT_EQ(json.exit, 1);
+    EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 1);
+    EXPECT_EQ(JsonField(json.out, "ok"), "false");
+    const size_t goodAt = json.out.find("{\"port\":\"" + good.LinkPath() + "\"");
+    const size_t muteAt = json.out.find("{\"port\":\"" + mute.LinkPath() + "\"");
+    ASSERT_NE(goodAt, std::string::npos) << json.out;
+    ASSERT_NE(muteAt, std::string::npos) << json.out;
+    EXPECT_EQ(JsonField(json.out, "result", goodAt), "done");
+    EXPECT_EQ(JsonField(json.out, "product", goodAt), "Korvane");
+    EXPECT_EQ(JsonField(json.out, "imsi", goodAt), "310410123456789");
+    EXPECT_EQ(JsonField(json.out, "exit", muteAt), "3");
+    EXPECT_EQ(JsonField(json.out, "product", muteAt), "null");
+}
+
+TEST_F(CliAllDevicesTest, EachDeviceKeepsItsOwnProductDocumentsAndFiles) {
+    sim::SimulatedDevice& gateway = StartDevice("ttyGateway", Options(Product::Brivel));
+    sim::SimulatedDevice& tracker = StartDevice("ttyTracker", Options(Product::Korvane));
+
+    const CliRun set = RunAll({&gateway, &tracker},
+                              {"--json", "--debug", "set", "mobile_simple/apn=fleet.example"});
+    ASSERT_EQ(set.exit, 0) << set.err;
+    EXPECT_EQ(gateway.Setting("mobile_simple/apn"), "fleet.example");
+    EXPECT_EQ(tracker.Setting("mobile_simple/apn"), "fleet.example");
+    // Each device's own document went to it: the tracker's has its vehicle settings.
+    EXPECT_EQ(SentSettingsDocument(gateway).find("<obd>"), std::string::npos);
+    EXPECT_NE(SentSettingsDocument(tracker).find("<obd>"), std::string::npos);
+    const size_t gatewayAt = set.out.find("{\"port\":\"" + gateway.LinkPath() + "\"");
+    const size_t trackerAt = set.out.find("{\"port\":\"" + tracker.LinkPath() + "\"");
+    ASSERT_NE(gatewayAt, std::string::npos);
+    ASSERT_NE(trackerAt, std::string::npos);
+    EXPECT_EQ(JsonField(set.out, "product", gatewayAt), "Brivel");
+    EXPECT_EQ(JsonField(set.out, "product", trackerAt), "Korvane");
+
+    // A command log per device, named after its port, holding only that device's traffic.
+    const std::string gatewayLog =
+        ReadWholeFile(dir_.File("command-" + PortTagOf(gateway) + ".log"));
+    const std::string trackerLog =
+        ReadWholeFile(dir_.File("command-" + PortTagOf(tracker) + ".log"));
+    EXPECT_NE(gatewayLog.find("fleet.example"), std::string::npos);
+    EXPECT_NE(trackerLog.find("<obd>"), std::string::npos);
+    EXPECT_EQ(gatewayLog.find("<obd>"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("command.log")));
+
+    // Files the command writes get the port's name, one per device.
+    const CliRun backup = RunAll({&gateway, &tracker}, {"backup", "fleet.cfg"});
+    ASSERT_EQ(backup.exit, 0) << backup.err;
+    EXPECT_EQ(ReadWholeFile(dir_.File("fleet-" + PortTagOf(gateway) + ".cfg")).find("<obd>"),
+              std::string::npos);
+    EXPECT_NE(ReadWholeFile(dir_.File("fleet-" + PortTagOf(tracker) + ".cfg")).find("<obd>"),
+              std::string::npos);
+    EXPECT_NE(backup.out.find(gateway.LinkPath() + "  done    0"), std::string::npos) << backup.out;
+}
+
+TEST_F(CliAllDevicesTest, RepeatedPortsRunLikeAllAndFirmwareIsConfirmedOnce) {
+    sim::SimulatedDevice& first = StartDevice("ttyFirst", Options());
+    sim::SimulatedDevice& second = StartDevice("ttySecond", Options());
+    const std::string image = dir_.File("image.bin");
+    WriteWholeFile(image, "IMAGE version=6.0.0.1\n" + std::string(8000, 'i'));
+    const std::vector<std::string> ports = {"--port", first.LinkPath(), "--port",
+                                            second.LinkPath()};
+
+    std::vector<std::string> unconfirmed = ports;
+    unconfirmed.insert(unconfirmed.end(), {"firmware", image});
+    EXPECT_EQ(RunCli(unconfirmed).exit, 2);
+    EXPECT_TRUE(first.ReceivedCommands().empty());
+
+    std::vector<std::string> confirmed = ports;
+    confirmed.insert(confirmed.end(), {"--yes", "firmware", image});
+    const CliRun run = RunCli(confirmed);
+    ASSERT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(first.FirmwareVersion(), "6.0.0.1");
+    EXPECT_EQ(second.FirmwareVersion(), "6.0.0.1");
+
+    EXPECT_EQ(RunAll({}, {"info"}).exit, 3);
+}
+
+}  // namespace
+}  // namespace merivane::test

@@ -1,0 +1,418 @@
+// merivane-cli end to end: each command against simulated devices of both products.
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "CliTestSupport.h"
+#include "settings/RciRequests.h"
+
+namespace merivane::test {
+namespace {
+
+using sim::Product;
+
+class CliCommandsTest : public CliFixture {};
+
+constexpr char kPause[] = "AT&usbinterface=55,pause";
+constexpr char kResume[] = "AT&usbinterface=55,go";
+
+TEST_F(CliCommandsTest, MalformedCommandLinesAreUsageErrors) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate"},
+        {"info", "extra"},
+        {"get"},
+        {"set", "mobile_simple/apn"},
+        {"set", "=value"},
+        {"set", "mgmtconnection&index=3"},
+        {"autostart", "maybe"},
+        {"--command", "x.py", "info"},
+        {"--document", "state", "set", "a=b"},
+        {"--document", "wrong", "get", "a"},
+        {"--retries", "many", "ls"},
+        {"--all", "--port", "/dev/null", "info"},
+        {"--port"},
+        {"--bogus", "info"},
+        {"download", "a", "b", "c"},
+        {"ports", "--all"},
+    };
+    for (const auto& args : cases) {
+        const CliRun run = RunCli(args);
+        EXPECT_EQ(run.exit, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    const CliRun help = RunCli({"--help"});
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_EQ(help.out.rfind("Usage: merivane-cli", 0), 0u);
+    EXPECT_NE(help.out.find("MERIVANE_CLI_PORTS"), std::string::npos);
+    const CliRun version = RunCli({"--version"});
+    EXPECT_EQ(version.exit, 0);
+    EXPECT_EQ(version.out, std::string("merivane-cli ") + MERIVANE_VERSION_TEXT + "\n");
+    EXPECT_EQ(RunCli({"info"}, {{"MERIVANE_TIME_SCALE", "fast"}}).exit, 2);
+    EXPECT_EQ(RunCli({"info"}, {{"MERIVANE_CLI_PORTS", "no-equals-sign"}}).exit, 2);
+}
+
+TEST_F(CliCommandsTest, InfoReportsIdentityOfBothProductsAndGivesTheConsoleBack) {
+    struct Case {
+        Product product;
+        const char* name;
+        const char* model;
+        const char* bars;
+        const char* scale;
+    };
+    for (const Case& c :
+         {Case{Product::Brivel, "Brivel", "Brivel BG-310 Cellular Gateway", "2", "3"},
+          Case{Product::Korvane, "Korvane", "Korvane VT-220 Vehicle Tracker", "4", "5"}}) {
+        sim::DeviceOptions options = Options(c.product);
+        options.autostart = true;
+        sim::SimulatedDevice& device = StartDevice(std::string("tty") + c.name, options);
+        const CliRun run = RunOn(device, {"--json", "info"});
+        ASSERT_EQ(run.exit, 0) << run.err;
+        EXPECT_EQ(JsonField(run.out, "ok"), "true");
+        EXPECT_EQ(JsonField(run.out, "product"), c.name);
+        EXPECT_EQ(JsonField(run.out, "port"), device.LinkPath());
+        EXPECT_EQ(JsonField(run.out, "model"), c.model);
+        EXPECT_EQ(JsonField(run.out, "firmware"), "3.2.14.7");
+        EXPECT_EQ(JsonField(run.out, "imsi"), "310410123456789");
+        EXPECT_EQ(JsonField(run.out, "iccid"), "89014104279876543210");
+        EXPECT_EQ(JsonField(run.out, "phone_number"), "+15551234567");
+        EXPECT_EQ(JsonField(run.out, "signal_quality"), "17");
+        EXPECT_EQ(JsonField(run.out, "signal_bars"), c.bars);
+        EXPECT_EQ(JsonField(run.out, "signal_scale"), c.scale);
+        EXPECT_EQ(JsonField(run.out, "registration"), "1");
+        EXPECT_EQ(JsonField(run.out, "mobile_ip"), "10.114.23.7");
+        EXPECT_EQ(JsonField(run.out, "link"), "true");
+
+        // Paused first (twice), given back last; auto-start neither asked about nor changed.
+        EXPECT_EQ(LastCommand(device, kResume), kResume);
+        const std::vector<std::string> received = device.ReceivedCommands();
+        ASSERT_GE(received.size(), 3u);
+        EXPECT_EQ(received[0], kPause);
+        EXPECT_EQ(received[1], kPause);
+        EXPECT_FALSE(device.ConsolePaused());
+        EXPECT_TRUE(ReceivedWith(device, "<python>").empty());
+        EXPECT_TRUE(device.AutostartOn());
+    }
+}
+
+TEST_F(CliCommandsTest, TextOutputListsFindingsAndAMissingPathFails) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    const CliRun info = RunOn(device, {"info"});
+    ASSERT_EQ(info.exit, 0) << info.err;
+    EXPECT_NE(info.out.find("product:        Brivel\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("mesh_radio:     yes\n"), std::string::npos) << info.out;
+
+    const CliRun get = RunOn(device, {"get", "mobile_simple/apn",
+                                      "mgmtconnection&index=3/connectionEnabled", "no/such"});
+    EXPECT_EQ(get.exit, 1);
+    EXPECT_EQ(get.out,
+              "mobile_simple/apn=broadband.varik.example\n"
+              "mgmtconnection&index=3/connectionEnabled=off\n");
+    EXPECT_NE(get.err.find("the device has no setting no/such"), std::string::npos) << get.err;
+
+    const CliRun state =
+        RunOn(device, {"--document", "state", "get", "mobile_stats/quality&max=3"});
+    EXPECT_EQ(state.exit, 0);
+    EXPECT_EQ(state.out, "mobile_stats/quality&max=3=2\n");
+    const CliRun radio = RunOn(device, {"--document=radio", "get", "radio/node_id"});
+    EXPECT_EQ(radio.exit, 0);
+    EXPECT_EQ(radio.out, "radio/node_id=Brivel gateway\n");
+}
+
+TEST_F(CliCommandsTest, SetAppliesWithTheSettlePauseAndReportsWhatTheDeviceTook) {
+    for (Product product : {Product::Brivel, Product::Korvane}) {
+        sim::SimulatedDevice& device =
+            StartDevice(product == Product::Brivel ? "ttyB" : "ttyK", Options(product));
+        std::vector<std::string> args = {"--json", "set", "mobile_simple/apn=first.example",
+                                         "mgmtconnection&index=3/connectionEnabled=on",
+                                         "mobile_simple/apn=internet.example"};
+        if (product == Product::Korvane) args.push_back("obd/fuel=40");
+        const CliRun run = RunOn(device, args);
+        ASSERT_EQ(run.exit, 0) << run.err;
+        EXPECT_EQ(device.Setting("mobile_simple/apn"), "internet.example");
+        EXPECT_EQ(device.Setting("mgmtconnection&index=3/connectionEnabled"), "on");
+        EXPECT_NE(run.out.find("\"values\":{\"mobile_simple/apn\":\"internet.example\","
+                               "\"mgmtconnection&index=3/connectionEnabled\":\"on\""),
+                  std::string::npos)
+            << run.out;
+        if (product == Product::Korvane) {
+            EXPECT_EQ(device.Setting("obd/fuel"), "40");
+        }
+        // One document with every setting, then the read-back; the console given back last.
+        EXPECT_EQ(ReceivedWith(device, "at&usbinterface=22").size(), 1u);
+        EXPECT_NE(SentSettingsDocument(device).find("<serial>"), std::string::npos);
+        EXPECT_EQ(LastCommand(device, kResume), kResume);
+    }
+}
+
+TEST_F(CliCommandsTest, SetRefusesUnknownPathsAndGroupsAndFailsOnAValueTheDeviceDidNotTake) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    for (const auto& [assignment, exit] :
+         std::vector<std::pair<std::string, int>>{{"no/such=1", 1}, {"mobile_simple=wiped", 2}}) {
+        const CliRun run = RunOn(device, {"set", "mobile_simple/apn=changed", assignment});
+        EXPECT_EQ(run.exit, exit) << assignment;
+        EXPECT_NE(run.err.find("nothing was sent"), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(ReceivedWith(device, "at&usbinterface=22").empty());
+    EXPECT_EQ(device.Setting("mobile_simple/apn"), "broadband.varik.example");
+
+    ASSERT_TRUE(device.AddFault("error:<set_setting>"));
+    const CliRun refused = RunOn(device, {"set", "mobile_simple/apn=changed"});
+    EXPECT_EQ(refused.exit, 1);
+    EXPECT_EQ(refused.out, "mobile_simple/apn=broadband.varik.example\n");
+    EXPECT_NE(refused.err.find("did not take mobile_simple/apn=changed (it reports "
+                               "\"broadband.varik.example\")"),
+              std::string::npos)
+        << refused.err;
+}
+
+TEST_F(CliCommandsTest, BackupAndRestoreRoundTripAndAnExistingFileNeedsYes) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options(Product::Korvane));
+    const std::string file = dir_.File("saved.cfg");
+    const CliRun backup = RunOn(device, {"backup", file});
+    ASSERT_EQ(backup.exit, 0) << backup.err;
+    EXPECT_EQ(backup.out, "file: " + file + "\n");
+    const std::string saved = ReadWholeFile(file);
+    EXPECT_EQ(saved.rfind("<?xml", 0), 0u);
+    EXPECT_NE(saved.find("<set_setting><mobile_simple><apn>broadband.varik.example</apn>"),
+              std::string::npos);
+
+    WriteWholeFile(file, "kept");
+    EXPECT_EQ(RunOn(device, {"backup", file}).exit, 2);
+    EXPECT_EQ(ReadWholeFile(file), "kept");
+    EXPECT_EQ(RunOn(device, {"--yes", "backup", file}).exit, 0);
+    EXPECT_EQ(ReadWholeFile(file), saved);
+
+    // The device stays on the line here, so that the read-back finds it.
+    ASSERT_TRUE(device.SetSetting("mobile_simple/apn", "changed.example"));
+    ASSERT_TRUE(device.AddFault("error:at+CFUN=1"));
+    const CliRun restore = RunOn(device, {"restore", file});
+    ASSERT_EQ(restore.exit, 0) << restore.err;
+    EXPECT_EQ(device.Setting("mobile_simple/apn"), "broadband.varik.example");
+    device.ClearFaults();
+
+    // A real restart: the read-back may reach the device before it goes or be lost with
+    // it; the settings are on the device either way, and a lost read-back is a failure.
+    ASSERT_TRUE(device.SetSetting("mobile_simple/apn", "changed.example"));
+    const uint64_t plugs = device.PlugCount();
+    const CliRun restarted = RunOn(device, {"restore", file});
+    EXPECT_TRUE(device.WaitForPlugCount(plugs + 1, 10000));
+    EXPECT_EQ(device.Setting("mobile_simple/apn"), "broadband.varik.example");
+    if (restarted.exit != 0) {
+        EXPECT_EQ(restarted.exit, 1);
+        EXPECT_NE(restarted.err.find("did not send its settings back"), std::string::npos)
+            << restarted.err;
+    }
+
+    WriteWholeFile(file, "not a backup");
+    const CliRun refused = RunOn(device, {"restore", file});
+    EXPECT_EQ(refused.exit, 2);
+    EXPECT_NE(refused.err.find("is not a configuration backup"), std::string::npos) << refused.err;
+}
+
+TEST_F(CliCommandsTest, PythonFilesTravelVerifiedBothWays) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    std::string content;
+    for (int i = 0; i < 300; ++i) content += "print('line " + std::to_string(i) + "')\n";
+    std::filesystem::create_directory(dir_.File("src"));
+    const std::string local = dir_.File("src/job.py");
+    WriteWholeFile(local, content);
+
+    const CliRun upload = RunOn(device, {"upload", local});
+    ASSERT_EQ(upload.exit, 0) << upload.err;
+    EXPECT_EQ(device.FileContents("/WEB/python/job.py"), content);
+
+    const CliRun list = RunOn(device, {"ls"});
+    ASSERT_EQ(list.exit, 0) << list.err;
+    EXPECT_EQ(list.out.substr(0, list.out.find('\n')), "NAME        SIZE");
+    EXPECT_NE(list.out.find("job.py      " + std::to_string(content.size()) + "\n"),
+              std::string::npos)
+        << list.out;
+
+    std::filesystem::create_directory(dir_.File("into"));
+    const CliRun download = RunOn(device, {"--json", "download", "job.py", dir_.File("into")});
+    ASSERT_EQ(download.exit, 0) << download.err;
+    EXPECT_EQ(ReadWholeFile(dir_.File("into/job.py")), content);
+    EXPECT_EQ(JsonField(download.out, "saved_to"), dir_.File("into/job.py"));
+    // Without DEST the file goes into the current folder; an existing file needs --yes.
+    EXPECT_EQ(RunOn(device, {"download", "job.py"}).exit, 0);
+    EXPECT_EQ(ReadWholeFile(dir_.File("job.py")), content);
+    WriteWholeFile(dir_.File("job.py"), "mine");
+    EXPECT_EQ(RunOn(device, {"download", "job.py"}).exit, 2);
+    EXPECT_EQ(ReadWholeFile(dir_.File("job.py")), "mine");
+    EXPECT_EQ(RunOn(device, {"download", "absent.py"}).exit, 1);
+
+    EXPECT_EQ(RunOn(device, {"rm", "job.py", "absent.py"}).exit, 1);
+    EXPECT_TRUE(device.FileContents("/WEB/python/job.py").has_value());
+    EXPECT_EQ(RunOn(device, {"rm", "python.zip"}).exit, 2);
+    EXPECT_TRUE(device.FileContents("/WEB/python/python.zip").has_value());
+    const CliRun removed = RunOn(device, {"rm", "job.py"});
+    EXPECT_EQ(removed.exit, 0) << removed.err;
+    EXPECT_FALSE(device.FileContents("/WEB/python/job.py").has_value());
+    EXPECT_EQ(LastCommand(device, kResume), kResume);
+}
+
+TEST_F(CliCommandsTest, AFailedTransferIsRetriedAsOftenAsAllowed) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    const std::string local = dir_.File("flaky.py");
+    WriteWholeFile(local, std::string(5000, 'x') + "\n");
+
+    ASSERT_TRUE(device.AddFault("corrupt-upload"));
+    const CliRun gaveUp = RunOn(device, {"--retries", "0", "upload", local});
+    EXPECT_EQ(gaveUp.exit, 1);
+    EXPECT_NE(gaveUp.err.find("did not correctly transfer"), std::string::npos) << gaveUp.err;
+
+    ASSERT_TRUE(device.AddFault("corrupt-upload"));
+    const CliRun retried = RunOn(device, {"--json", "--retries", "1", "upload", local});
+    EXPECT_EQ(retried.exit, 0) << retried.err;
+    EXPECT_NE(retried.out.find("did not correctly transfer"), std::string::npos);  // in "messages"
+    EXPECT_EQ(device.FileContents("/WEB/python/flaky.py"), std::string(5000, 'x') + "\n");
+}
+
+TEST_F(CliCommandsTest, AutostartChangesOnlyWhenToldAndNeedsACommandLine) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    ASSERT_TRUE(device.SetSetting("python/command", ""));
+    EXPECT_EQ(RunOn(device, {"autostart", "on"}).exit, 2);
+    EXPECT_FALSE(device.AutostartOn());
+
+    const CliRun on = RunOn(device, {"autostart", "on", "--command", "job.py -v"});
+    ASSERT_EQ(on.exit, 0) << on.err;
+    EXPECT_EQ(on.out, "autostart: on\ncommand:   job.py -v\n");
+    EXPECT_TRUE(device.AutostartOn());
+    EXPECT_EQ(device.Setting("python/command"), "job.py -v");
+
+    EXPECT_EQ(RunOn(device, {"ls"}).exit, 0);
+    EXPECT_TRUE(device.AutostartOn());
+
+    EXPECT_EQ(RunOn(device, {"autostart", "off"}).exit, 0);
+    EXPECT_FALSE(device.AutostartOn());
+    EXPECT_EQ(device.Setting("python/command"), "job.py -v");
+}
+
+TEST_F(CliCommandsTest, RebootLeavesTheConsoleToTheRestartedDevice) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options(Product::Korvane));
+    const CliRun run = RunOn(device, {"reboot"});
+    ASSERT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(LastCommand(device, "at+CFUN=1"), "at+CFUN=1");
+    EXPECT_TRUE(device.WaitForPlugCount(2, 10000));
+}
+
+TEST_F(CliCommandsTest, FirmwareUpdatesNeedConfirmationAndReportTheNewVersion) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    const std::string image = dir_.File("image.bin");
+    WriteWholeFile(image, "IMAGE version=5.0.1.2\n" + std::string(20000, 'f'));
+
+    const CliRun unconfirmed = RunOn(device, {"firmware", image});
+    EXPECT_EQ(unconfirmed.exit, 2);
+    EXPECT_NE(unconfirmed.err.find("add --yes"), std::string::npos) << unconfirmed.err;
+    EXPECT_TRUE(device.ReceivedCommands().empty());
+
+    const CliRun run = RunOn(device, {"--yes", "--json", "firmware", image});
+    ASSERT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(device.FirmwareVersion(), "5.0.1.2");
+    EXPECT_EQ(JsonField(run.out, "firmware_before"), "3.2.14.7");
+    EXPECT_EQ(JsonField(run.out, "firmware"), "5.0.1.2");
+
+    EXPECT_EQ(RunOn(device, {"--yes", "firmware", dir_.File("missing.bin")}).exit, 2);
+
+    const std::string radioImage = dir_.File("radio.ebl");
+    WriteWholeFile(radioImage, "version=0x4102\n" + std::string(3000, 'r'));
+    const CliRun radio = RunOn(device, {"--yes", "radio-firmware", radioImage});
+    ASSERT_EQ(radio.exit, 0) << radio.err;
+    EXPECT_EQ(device.StateValue("zigbee_state/firmware_version"), "0x4102");
+
+    sim::SimulatedDevice& tracker = StartDevice("ttyK", Options(Product::Korvane));
+    const CliRun none = RunOn(tracker, {"--yes", "radio-firmware", radioImage});
+    EXPECT_EQ(none.exit, 1);
+    EXPECT_NE(none.err.find("no mesh radio module"), std::string::npos);
+}
+
+TEST_F(CliCommandsTest, ATerminalShowsProgressAndIsAskedBeforeAFirmwareUpdate) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    const std::string link = device.LinkPath();
+    const CliRun shown = RunCli({"--port", link, "info"}, {}, dir_.Path().string(), {true, ""});
+    ASSERT_EQ(shown.exit, 0) << shown.err;
+    EXPECT_NE(shown.err.find("% Reading device settings..."), std::string::npos) << shown.err;
+    EXPECT_NE(shown.err.find("[#####"), std::string::npos) << shown.err;
+    EXPECT_EQ(shown.out.find('\r'), std::string::npos);
+    // Without a terminal nothing but messages goes to standard error.
+    const CliRun quiet = RunOn(device, {"info"});
+    EXPECT_EQ(quiet.exit, 0);
+    EXPECT_EQ(quiet.err, "");
+
+    const std::string image = dir_.File("image.bin");
+    WriteWholeFile(image, "IMAGE version=7.1.0.0\n" + std::string(4000, 'f'));
+    LastCommand(device, kResume);
+    device.ClearReceivedCommands();
+    const CliRun declined =
+        RunCli({"--port", link, "firmware", image}, {}, dir_.Path().string(), {true, "n\n"});
+    EXPECT_EQ(declined.exit, 1);
+    EXPECT_NE(declined.err.find("Update the firmware of the device on " + link + " from " + image +
+                                "? [y/N]"),
+              std::string::npos)
+        << declined.err;
+    EXPECT_TRUE(device.ReceivedCommands().empty());
+
+    const CliRun accepted =
+        RunCli({"--port", link, "firmware", image}, {}, dir_.Path().string(), {true, "y\n"});
+    ASSERT_EQ(accepted.exit, 0) << accepted.err;
+    EXPECT_NE(accepted.err.find("Sending image.bin"), std::string::npos);
+    EXPECT_EQ(device.FirmwareVersion(), "7.1.0.0");
+}
+
+TEST_F(CliCommandsTest, DiscoveryUsesTheOneDeviceAndRefusesToGuessAmongSeveral) {
+    sim::SimulatedDevice& first = StartDevice("ttyA", Options());
+    sim::SimulatedDevice& second = StartDevice("ttyB", Options(Product::Korvane));
+    const std::string one =
+        "Varik International=" + first.LinkPath() + ";Other Maker=" + second.LinkPath();
+    const CliRun single = RunCli({"--json", "info"}, {{"MERIVANE_CLI_PORTS", one}});
+    ASSERT_EQ(single.exit, 0) << single.err;
+    EXPECT_EQ(JsonField(single.out, "port"), first.LinkPath());
+
+    const std::string both =
+        "Varik International=" + first.LinkPath() + ";Sierra Wireless=" + second.LinkPath();
+    LastCommand(first, kResume);
+    first.ClearReceivedCommands();
+    const CliRun several = RunCli({"info"}, {{"MERIVANE_CLI_PORTS", both}});
+    EXPECT_EQ(several.exit, 3);
+    EXPECT_NE(several.err.find(first.LinkPath()), std::string::npos);
+    EXPECT_NE(several.err.find(second.LinkPath()), std::string::npos);
+    EXPECT_TRUE(first.ReceivedCommands().empty());
+    EXPECT_TRUE(second.ReceivedCommands().empty());
+
+    const CliRun ports =
+        RunCli({"ports"}, {{"MERIVANE_CLI_PORTS", both + ";Varik=" + dir_.File("gone")}});
+    EXPECT_EQ(ports.exit, 0);
+    EXPECT_NE(ports.out.find(first.LinkPath() + "  Varik International  yes"), std::string::npos)
+        << ports.out;
+    EXPECT_NE(ports.out.find(second.LinkPath() + "  Sierra Wireless      yes"), std::string::npos)
+        << ports.out;
+    EXPECT_NE(ports.out.find(dir_.File("gone")), std::string::npos) << ports.out;
+
+    EXPECT_EQ(RunCli({"info"}, {{"MERIVANE_CLI_PORTS", ""}}).exit, 3);
+    EXPECT_EQ(RunCli({"--port", dir_.File("gone"), "info"}).exit, 3);
+    sim::DeviceOptions silent = Options();
+    silent.faults = {"silent:at"};
+    sim::SimulatedDevice& mute = StartDevice("ttyMute", silent);
+    const CliRun muteRun = RunOn(mute, {"info"});
+    EXPECT_EQ(muteRun.exit, 3);
+    EXPECT_EQ(LastCommand(mute, kResume), kResume);
+}
+
+TEST_F(CliCommandsTest, DebugKeepsAPrivateCommandLog) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    const std::string log = dir_.File("trace.log");
+    ASSERT_EQ(RunOn(device, {"--debug", "--log", log, "ls"}).exit, 0);
+    struct stat info {};
+    ASSERT_EQ(stat(log.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_NE(ReadWholeFile(log).find(rci::kListPythonFiles), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("command.log")));
+    ASSERT_EQ(RunOn(device, {"--debug", "info"}).exit, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir_.File("command.log")));
+}
+
+}  // namespace
+}  // namespace merivane::test
