@@ -29,15 +29,7 @@ MainPage::MainPage(QWidget* parent)
     SetImage(ui_->linkIndicator, false);
 
     SetBoundDocument(BoundDocument::State);
-    Bindings() = {
-        BindText("mobile_stats/iccid", &iccid, ""),
-        BindText("mobile_stats/quality&max=3", &threeStepQuality, ""),
-        BindText("mobile_stats/quality&max=4", &fourStepQuality, ""),
-        BindText("mobile_stats/quality&max=5", &fiveStepQuality, ""),
-        BindText("ppp_stats/ip_address", &ipAddressText, ""),
-        BindText("device_info/model", &productText, ""),
-        BindText("device_info/firmware", &firmwareVersion, ""),
-    };
+    Bindings() = DeviceStatusBindings(status);
     connect(ui_->refreshButton, &QPushButton::clicked, this, &MainPage::Refresh);
 }
 
@@ -54,17 +46,17 @@ void MainPage::DoDataExchange(DataExchange& exchange) {
     exchange.Text(ui_->imeiEdit, identity.serialNumber);
     exchange.Text(ui_->imsiEdit, identity.imsi);
     exchange.Text(ui_->modemRevisionEdit, identity.modemRevision);
-    exchange.Text(ui_->iccidEdit, iccid);
-    exchange.Text(ui_->firmwareEdit, firmwareVersion);
+    exchange.Text(ui_->iccidEdit, status.iccid);
+    exchange.Text(ui_->firmwareEdit, status.firmware);
     exchange.Text(ui_->phoneEdit, identity.phoneNumber);
-    exchange.Text(ui_->productEdit, productText);
+    exchange.Text(ui_->productEdit, status.model);
 }
 
 void MainPage::OnInitDialog() {
     InitDialogBase();
     ReadPageBindings();
-    ui_->ipAddress->SetAddressText(ipAddressText);
-    g_deviceModel = productText;
+    ui_->ipAddress->SetAddressText(status.ipAddress);
+    g_deviceModel = status.model;
     for (QLabel* bar : bars_) bar->hide();
     UpdateData(false);
     SetModified(false);
@@ -77,7 +69,7 @@ bool MainPage::OnSetActive() {
 
 void MainPage::Redisplay() {
     ReadPageBindings();
-    ui_->ipAddress->SetAddressText(ipAddressText);
+    ui_->ipAddress->SetAddressText(status.ipAddress);
     UpdateSignalIndicators();
     UpdateData(false);
 }
@@ -89,39 +81,18 @@ void MainPage::Refresh() {
     Redisplay();
 }
 
-int MainPage::BarsForSignalQuality(int quality) {
-    if (quality >= 3 && quality <= 5) return 1;
-    if (quality >= 6 && quality <= 10) return 2;
-    if (quality >= 11 && quality <= 13) return 3;
-    if (quality >= 14 && quality <= 17) return 4;
-    if (quality >= 18 && quality <= 30) return 5;
-    // Below 3, above 30, and 99 ("not known").
-    return 0;
-}
-
 void MainPage::UpdateSignalIndicators() {
-    if (productText.find(kKorvane) != std::string::npos) {
-        fiveStepQuality = std::to_string(BarsForSignalQuality(Identity().signalQuality));
-        ShowBars(5);
-        LightBars(LeadingInteger(fiveStepQuality), 5);
-    } else if (!threeStepQuality.empty()) {
-        ShowBars(3);
-        LightBars(LeadingInteger(threeStepQuality), 3);
-    } else if (!fiveStepQuality.empty()) {
-        ShowBars(5);
-        LightBars(LeadingInteger(fiveStepQuality), 5);
+    // A state that names no scale the meter knows leaves the bars as they are.
+    const SignalMeter meter = SignalMeterFor(status, Identity().signalQuality);
+    if (meter.scale > 0) ShowMeter(meter);
+    SetImage(ui_->linkIndicator, LinkIndicatorLit(status.ipAddress));
+}
+
+void MainPage::ShowMeter(const SignalMeter& meter) {
+    for (int i = 0; i < 5; ++i) {
+        bars_[i]->setVisible(i < meter.scale);
+        if (i < meter.scale) SetImage(bars_[i], i < meter.lit);
     }
-    SetImage(ui_->linkIndicator, ipAddressText.rfind("0.0.0.0", 0) != 0);
-}
-
-void MainPage::ShowBars(int count) {
-    for (int i = 0; i < 5; ++i) bars_[i]->setVisible(i < count);
-}
-
-void MainPage::LightBars(int lit, int of) {
-    // A count outside the scale lights nothing.
-    if (lit < 0 || lit > of) lit = 0;
-    for (int i = 0; i < of; ++i) SetImage(bars_[i], i < lit);
 }
 
 void MainPage::SetImage(QLabel* indicator, bool lit) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/DeviceIdentity.h"
+#include "app/DeviceStatus.h"
 #include "ui/PropertyPage.h"
 
 class QLabel;
@@ -43,27 +44,17 @@ class MainPage : public PropertyPage {
     // Identifies the device again, then redisplays.
     void Refresh();
 
-    // The tracker's bar count for the modem's received signal strength.
-    static int BarsForSignalQuality(int quality);
-
     Indicator BarState(int bar) const;  // bar 1 (left) to 5
     Indicator LinkState() const;
 
-    // Members filled from the state document.
-    std::string iccid;
-    std::string threeStepQuality;
-    std::string fourStepQuality;
-    std::string fiveStepQuality;
-    std::string ipAddressText;
-    std::string productText;
-    std::string firmwareVersion;
+    // What the page shows of the state document.
+    DeviceStatus status;
 
   protected:
     void DoDataExchange(DataExchange& exchange) override;
 
   private:
-    void ShowBars(int count);
-    void LightBars(int lit, int of);
+    void ShowMeter(const SignalMeter& meter);
     void SetImage(QLabel* indicator, bool lit);
     static Indicator StateOf(const QLabel* indicator);
 
