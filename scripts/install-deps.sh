@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   xvfb xauth
   dpkg-dev desktop-file-utils groff-base
+  clang libclang-rt-14-dev
 )
 
 missing=()
