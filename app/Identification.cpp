@@ -83,11 +83,13 @@ bool ReadIdentificationAnswers(const CommandList& list, const std::string& produ
         } else if (Contains(command, "AT+CGMR")) {
             identity.modemRevision = answer;
         } else if (Contains(command, rci::kQuerySettings)) {
-            if (answer.empty()) return false;
-            documents.LoadSettingsDocument(answer);
+            // An answer that holds no document is no better than none: the
+            // sheet would open with every setting hidden.
+            if (answer.empty() || !documents.LoadSettingsDocument(answer) || !documents.SettingsDocument())
+                return false;
         } else if (Contains(command, stateQuery)) {
-            if (answer.empty()) return false;
-            documents.LoadStateDocument(answer);  // the loader drops the device's raw "&"
+            // The loader drops the device's raw "&".
+            if (answer.empty() || !documents.LoadStateDocument(answer) || !documents.StateDocument()) return false;
         } else if (Contains(command, zelboQuery)) {
             if (!IsKorvane(product)) documents.LoadZelboDocument(answer);
         }

@@ -72,6 +72,13 @@ TEST(IdentificationAnswersTest, AnEmptySettingsOrStateAnswerFailsAndStopsTheWalk
 
     list[9].result.clear();
     EXPECT_FALSE(ReadIdentificationAnswers(list, kBrivel, identity, documents));
+
+    // An answer without a document fails like an empty one.
+    list[9].result = "garbage <not a document";
+    EXPECT_FALSE(ReadIdentificationAnswers(list, kBrivel, identity, documents));
+    list[9].result = kSettings;
+    list[10].result = "<unclosed>";
+    EXPECT_FALSE(ReadIdentificationAnswers(list, kBrivel, identity, documents));
 }
 
 TEST(IdentificationAnswersTest, AGatewayWithoutRadioModuleIsMarked) {
