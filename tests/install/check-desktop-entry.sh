@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Validates the desktop entry against the freedesktop.org specification.
+# Validates the desktop entry with desktop-file-validate (the freedesktop.org rules).
 # Usage: check-desktop-entry.sh DESKTOP_FILE
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
