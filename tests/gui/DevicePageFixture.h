@@ -22,6 +22,7 @@
 #include "settings/RciRequests.h"
 #include "sim/SimulatedDevice.h"
 #include "support/Clock.h"
+#include "support/RecordingExecutor.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
 #include "ui/DialogExecutor.h"
@@ -29,34 +30,8 @@
 
 namespace merivane::test {
 
-// Runs batches and uploads in the desktop's modal dialogs and keeps a copy of
-// each batch after it ran.
-class RecordingDialogExecutor : public BatchExecutor {
-  public:
-    explicit RecordingDialogExecutor(Transport& transport) : inner_(transport) {}
+using RecordingDialogExecutor = RecordingExecutorOver<DialogExecutor>;
 
-    void RunBatch(CommandList& list) override {
-        inner_.RunBatch(list);
-        batches.push_back(list);
-        if (afterBatch) afterBatch(list);
-    }
-    void RunUpload(const UploadSource& source) override {
-        inner_.RunUpload(source);
-        uploads.push_back(source);
-    }
-
-    std::vector<CommandList> batches;
-    std::vector<UploadSource> uploads;
-    std::function<void(const CommandList&)> afterBatch;
-
-  private:
-    DialogExecutor inner_;
-};
-
-// Thrown by the EndProcess handler the fixture installs.
-struct PageProcessEnded {
-    int code;
-};
 
 // The name a screen reader reads for `widget`.
 inline std::string AccessibleName(QWidget* widget) {
@@ -68,7 +43,7 @@ template <typename Page>
 class DevicePageFixture : public ::testing::Test {
   protected:
     DevicePageFixture() : clock_(50.0, 1500), installed_(clock_) {
-        SetEndProcessHandler([](int code) { throw PageProcessEnded{code}; });
+        SetEndProcessHandler([](int code) { throw ProcessEnded{code}; });
     }
     ~DevicePageFixture() override { SetEndProcessHandler(nullptr); }
 

@@ -10,7 +10,7 @@
 namespace merivane {
 namespace {
 
-using test::PageProcessEnded;
+using test::ProcessEnded;
 
 class FirmwarePageTest : public test::DevicePageFixture<FirmwarePage> {
   protected:
@@ -56,7 +56,7 @@ TEST_F(FirmwarePageTest, AnUpdateRunsEndToEndShowsTheNewVersionAndEndsTheProcess
     int ended = -1;
     try {
         page_.Update();
-    } catch (const PageProcessEnded& end) {
+    } catch (const ProcessEnded& end) {
         ended = end.code;
     }
     EXPECT_EQ(ended, 0);
@@ -83,7 +83,7 @@ TEST_F(FirmwarePageTest, AFailedUpdateCommandIsSaidBeforeTheClosingMessage) {
     int ended = -1;
     try {
         page_.Update();
-    } catch (const PageProcessEnded& end) {
+    } catch (const ProcessEnded& end) {
         ended = end.code;
     }
     EXPECT_EQ(ended, 0);

@@ -13,7 +13,7 @@
 namespace merivane {
 namespace {
 
-using test::PageProcessEnded;
+using test::ProcessEnded;
 using test::ScriptedPrompts;
 
 class UtilsPageTest : public test::DevicePageFixture<UtilsPage> {
@@ -89,7 +89,7 @@ TEST_F(UtilsPageTest, RebootSendsOneCommandAndEndsTheProcess) {
     int ended = -1;
     try {
         page_.OnReboot();
-    } catch (const PageProcessEnded& end) {
+    } catch (const ProcessEnded& end) {
         ended = end.code;
     }
     EXPECT_EQ(ended, 0);

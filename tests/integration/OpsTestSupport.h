@@ -16,38 +16,12 @@
 #include "settings/DocumentStore.h"
 #include "support/Clock.h"
 #include "support/ScriptedPrompts.h"
+#include "support/RecordingExecutor.h"
 #include "support/SimFixture.h"
 
 namespace merivane::test {
 
-// Runs batches and uploads for real and keeps a copy of each after it ran.
-// `afterBatch` (optional) is called with each batch once it has run.
-class RecordingExecutor : public BatchExecutor {
-  public:
-    explicit RecordingExecutor(Transport& transport) : inner_(transport) {}
-
-    void RunBatch(CommandList& list) override {
-        inner_.RunBatch(list);
-        batches.push_back(list);
-        if (afterBatch) afterBatch(list);
-    }
-    void RunUpload(const UploadSource& source) override {
-        inner_.RunUpload(source);
-        uploads.push_back(source);
-    }
-
-    std::vector<CommandList> batches;
-    std::vector<UploadSource> uploads;
-    std::function<void(const CommandList&)> afterBatch;
-
-  private:
-    HeadlessExecutor inner_;
-};
-
-// Thrown by the EndProcess handler the fixture installs.
-struct ProcessEnded {
-    int code;
-};
+using RecordingExecutor = RecordingExecutorOver<HeadlessExecutor>;
 
 class OpsFixture : public SimFixture {
   protected:
