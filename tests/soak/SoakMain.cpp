@@ -77,6 +77,8 @@ int main(int argc, char** argv) {
 
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         device.ClearFaults();
+        // The simulator keeps every command it received; that history is not the tool's memory.
+        device.ClearReceivedCommands();
         const bool clean = cycle % 10 == 0;
         if (!clean) {
             std::vector<std::string> chosen;
