@@ -82,14 +82,8 @@ class DevicePageFixture : public ::testing::Test {
 
     // A local file of `size` bytes: printable text or any bytes.
     std::string LocalFile(const std::string& name, size_t size, bool binary, unsigned seed = 1) {
-        std::mt19937 random(seed);
-        std::string content(size, '\0');
-        for (size_t i = 0; i < size; ++i) {
-            content[i] = binary ? static_cast<char>(random())
-                                : (i % 61 == 60 ? '\n' : static_cast<char>(' ' + random() % 95));
-        }
         const std::string path = dir_.File(name);
-        WriteWholeFile(path, content);
+        WriteWholeFile(path, MadeUpContent(size, binary, seed));
         return path;
     }
 

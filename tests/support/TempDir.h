@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace merivane::test {
@@ -37,6 +38,17 @@ inline std::string ReadWholeFile(const std::string& path) {
 inline void WriteWholeFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
+}
+
+// `size` bytes from `seed`: printable lines of text, or any bytes.
+inline std::string MadeUpContent(size_t size, bool binary, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string content(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        content[i] = binary ? static_cast<char>(random())
+                            : (i % 61 == 60 ? '\n' : static_cast<char>(' ' + random() % 95));
+    }
+    return content;
 }
 
 }  // namespace merivane::test
