@@ -26,6 +26,7 @@ constexpr FaultName kNames[] = {
     {"slow", FaultPlan::Kind::Slow, Arg::Number},
     {"unplug-after-bytes", FaultPlan::Kind::UnplugAfterBytes, Arg::Number},
     {"corrupt-upload", FaultPlan::Kind::CorruptUpload, Arg::None},
+    {"corrupt-download", FaultPlan::Kind::CorruptDownload, Arg::None},
     {"chatter-forever", FaultPlan::Kind::ChatterForever, Arg::None},
 };
 

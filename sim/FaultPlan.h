@@ -22,6 +22,7 @@ namespace merivane::sim {
 //   slow:MS               every answer comes MS product milliseconds late
 //   unplug-after-bytes:N  the next upload's data phase unplugs after N bytes
 //   corrupt-upload        the next upload is stored with one byte flipped
+//   corrupt-download      the next file fetched carries one changed byte
 //   chatter-forever       console lines that never stop, paused or not
 // CMD is matched as a substring of the command line, ignoring case.
 // Safe to use from several threads.
@@ -38,6 +39,7 @@ public:
         Slow,
         UnplugAfterBytes,
         CorruptUpload,
+        CorruptDownload,
         ChatterForever,
     };
 
@@ -51,7 +53,8 @@ public:
     bool Has(Kind kind) const;
     // The number of a numeric fault (slow, unplug-after-bytes), if switched on.
     std::optional<uint64_t> Number(Kind kind) const;
-    // Removes a one-shot fault (unplug-after-bytes, corrupt-upload) and says
+    // Removes a one-shot fault (unplug-after-bytes, corrupt-upload,
+    // corrupt-download) and says
     // whether it was there.
     bool Take(Kind kind);
 

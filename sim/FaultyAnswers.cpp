@@ -19,6 +19,16 @@ std::string BrokenXml(std::string_view body) {
     return out;
 }
 
+bool CorruptFileContent(std::string& body) {
+    const size_t data = body.find("<data");
+    const size_t text = data == std::string::npos ? data : body.find('>', data);
+    if (text == std::string::npos || text + 1 >= body.size()) return false;
+    char& first = body[text + 1];
+    if (first == '<' || first == '=') return false;
+    first = first == 'A' ? 'B' : 'A';
+    return true;
+}
+
 std::string HugeFiller() {
     std::string out;
     out.reserve(kHugeAnswerBytes + 128);

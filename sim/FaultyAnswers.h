@@ -11,6 +11,12 @@ namespace merivane::sim {
 // becomes the start of one).
 std::string BrokenXml(std::string_view body);
 
+// `body` with one changed byte in the file content of a get_file answer: the
+// first Base64 character of its data element is replaced by another one, so
+// the text still decodes but to different bytes. False when the body carries
+// no file content.
+bool CorruptFileContent(std::string& body);
+
 // More than kHugeAnswerBytes of console-like filler text, put in front of an
 // answer by the "huge" fault.
 std::string HugeFiller();

@@ -407,6 +407,11 @@ void SimulatedDevice::Answer(Frame frame) {
     }
     if (fault == FaultPlan::Kind::BadXml) reply.body = BrokenXml(reply.body);
     if (fault == FaultPlan::Kind::Huge) reply.body = HugeFiller() + reply.body;
+    if (reply.body.find("<get_file") != std::string::npos && faults_.Has(FaultPlan::Kind::CorruptDownload) &&
+        CorruptFileContent(reply.body)) {
+        faults_.Take(FaultPlan::Kind::CorruptDownload);
+        log_.Note("file content sent with one byte changed");
+    }
 
     const std::optional<uint64_t> slow = faults_.Number(FaultPlan::Kind::Slow);
     if ((!slow || waiter_.Sleep(*slow)) && writer_.Write(Compose(reply))) {

@@ -36,6 +36,10 @@ TEST(SimPartsTest, OneShotFaultsAreTakenOnce) {
     ASSERT_TRUE(plan.Add("corrupt-upload"));
     EXPECT_TRUE(plan.Take(FaultPlan::Kind::CorruptUpload));
     EXPECT_FALSE(plan.Take(FaultPlan::Kind::CorruptUpload));
+    ASSERT_TRUE(plan.Add("corrupt-download"));
+    EXPECT_FALSE(plan.Take(FaultPlan::Kind::CorruptUpload));
+    EXPECT_TRUE(plan.Take(FaultPlan::Kind::CorruptDownload));
+    EXPECT_FALSE(plan.Add("corrupt-download:1"));
     ASSERT_TRUE(plan.Add("garbage"));
     plan.Clear();
     EXPECT_FALSE(plan.Has(FaultPlan::Kind::Garbage));
