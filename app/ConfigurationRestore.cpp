@@ -2,7 +2,7 @@
 
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
-#include "app/LocalFiles.h"
+#include "support/RegularFile.h"
 #include "app/OpsMessages.h"
 #include "app/Prompts.h"
 #include "settings/DocumentParser.h"
@@ -35,11 +35,11 @@ RestoreOutcome RestoreSettings(const std::string& path, DocumentStore& documents
         return RestoreOutcome::Refused;
     }
     std::string why;
-    if (!CanReadRegularFile(path, &why)) {
-        SayError(prompts, FillIn("The file %s cannot be read (%s).", {path, why}));
+    if (!CanReadRegularFile(path, &why, kMaxBackupFileBytes)) {
+        SayError(prompts, FillIn(kCannotReadFilePattern, {path, why}));
         return RestoreOutcome::Refused;
     }
-    const XmlDocPtr backup = ParseDocumentFile(path);
+    const XmlDocPtr backup = ParseDocumentFile(path, kMaxBackupFileBytes);
     const std::string text = backup ? SerializeForSending(backup.get()) : std::string();
     if (text.empty()) {
         SayError(prompts, FillIn("The file %s is not a configuration backup.", {path}));

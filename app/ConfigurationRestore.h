@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace merivane {
@@ -9,6 +10,9 @@ class DocumentStore;
 class Prompts;
 
 inline constexpr char kNoRestoreFile[] = "You must select the configuration file to restore.";
+// A backup holds the device's settings document, a few kilobytes to some hundreds; a
+// larger file is not one and is not taken into memory.
+inline constexpr uint64_t kMaxBackupFileBytes = 10 * 1024 * 1024;
 
 enum class RestoreOutcome {
     Refused,              // nothing was sent: no path, an unreadable file, not XML (said)

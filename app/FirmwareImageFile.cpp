@@ -1,8 +1,9 @@
 #include "app/FirmwareImageFile.h"
 
-#include "app/LocalFiles.h"
+#include "support/RegularFile.h"
 #include "app/OpsMessages.h"
 #include "app/Prompts.h"
+#include "link/UploadEngine.h"
 
 namespace merivane {
 
@@ -13,6 +14,11 @@ bool CheckFirmwareImageFile(const std::string& path, Prompts& prompts) {
     }
     if (!CanReadRegularFile(path)) {
         prompts.Inform(kUnopenableFirmwareFile, kCorrectFilenameCaption, Prompts::Icon::Error);
+        return false;
+    }
+    std::string why;
+    if (!CanReadRegularFile(path, &why, kMaxUploadBytes)) {
+        prompts.Inform(FillIn(kCannotReadFilePattern, {path, why}), kErrorCaption, Prompts::Icon::Error);
         return false;
     }
     return true;

@@ -18,8 +18,9 @@ enum class FirmwareOutcome {
     UpdateFailed,  // the update command failed (not sent, or answered ERROR); documents read again
 };
 
-// The two checks before an image is sent: an empty path and a file that cannot be read,
-// each refused with its message. True when the image may be sent.
+// The checks before an image is sent: an empty path, a file that cannot be read and a
+// file larger than an upload may be, each refused with its message. True when the image
+// may be sent.
 bool CheckFirmwareImageFile(const std::string& path, Prompts& prompts);
 
 }  // namespace merivane

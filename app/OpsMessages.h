@@ -26,6 +26,9 @@ inline constexpr char kSettingsNotReadBack[] =
 // cannot act as format directives.
 std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values);
 
+// A local file that cannot be read, or not as a whole: the path, then the reason.
+inline constexpr char kCannotReadFilePattern[] = "The file %s cannot be read (%s).";
+
 // A local file whose name cannot be used on the device: `name`, then the reason.
 std::string CannotSendFileText(const std::string& name, const std::string& why);
 

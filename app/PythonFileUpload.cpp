@@ -5,6 +5,7 @@
 #include "app/VerifiedUpload.h"
 #include "link/UploadEngine.h"
 #include "settings/RciRequests.h"
+#include "support/RegularFile.h"
 
 namespace merivane {
 
@@ -27,6 +28,11 @@ UploadResult UploadPythonFile(const std::string& localPath, BatchExecutor& execu
     std::string why;
     if (!rci::DigestCommand(UploadDestination(source), &digestCommand, &why)) {
         prompts.Inform(CannotSendFileText(localPath, why), kErrorCaption, Prompts::Icon::Error);
+        return {};
+    }
+    if (!CanReadRegularFile(localPath, &why, kMaxUploadBytes)) {
+        prompts.Inform(FillIn(kCannotReadFilePattern, {localPath, why}), kErrorCaption,
+                       Prompts::Icon::Error);
         return {};
     }
 

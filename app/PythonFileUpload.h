@@ -21,7 +21,8 @@ inline constexpr char kVerifyingUploadMessage[] = "Verifying upload...";
 enum class UploadOutcome {
     Verified,     // the device's copy has the local file's digest
     NotVerified,  // the user cancelled after a mismatch
-    Refused,      // nothing was sent (empty path, forbidden character, unusable file name)
+    Refused,      // nothing was sent (empty path, forbidden character, a file that is not a
+                  // readable regular file of at most kMaxUploadBytes, unusable file name)
 };
 
 struct UploadResult {
@@ -34,8 +35,9 @@ bool HasForbiddenUploadCharacter(const std::string& path);
 
 // Sends the local file into the device's Python folder under its file name, verifies it
 // by digest together with a fresh list, and offers Retry after a mismatch. Refuses an
-// empty path, a forbidden character and a file name the device cannot take, each with its
-// message, before anything is sent.
+// empty path, a forbidden character, a file that cannot be read whole (a folder, a FIFO,
+// a device, one over kMaxUploadBytes) and a file name the device cannot take, each with
+// its message, before anything is sent.
 UploadResult UploadPythonFile(const std::string& localPath, BatchExecutor& executor,
                               Prompts& prompts);
 

@@ -1,13 +1,11 @@
 #include "link/UploadEngine.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <vector>
 
 #include "link/Transport.h"
 #include "support/Clock.h"
 #include "support/ProgressSink.h"
+#include "support/RegularFile.h"
 
 namespace merivane {
 namespace {
@@ -21,13 +19,6 @@ std::string Printf(const char* format, auto value) {
     char text[512];
     std::snprintf(text, sizeof text, format, value);
     return text;
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<char>& data) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 // A device path that would break the command line it travels in.
@@ -53,7 +44,7 @@ public:
         : transport_(transport), source_(source), bar_(bar), finished_(finished) {}
 
     void Run() {
-        if (!ReadWholeFile(source_.localPath, data_)) return;
+        if (!ReadRegularFile(source_.localPath, kMaxUploadBytes, data_)) return;
         const long size = static_cast<long>(data_.size());
         if (bar_) {
             bar_->SetRange(0, static_cast<int>(static_cast<uint16_t>(size / 1024 + 10)));
@@ -101,11 +92,14 @@ private:
                 log.WriteUploadChunk(static_cast<long>(sent_), static_cast<long>(size), written);
             Step();
             TheClock().SleepMs(kUploadChunkPauseMs);
+            // What went out is never sent again: the device counts every byte it
+            // receives as file content, so a repeated piece would corrupt the file
+            // and push its last bytes into the device's command interpreter.
+            sent_ += static_cast<size_t>(written);
             if (static_cast<size_t>(written) == chunk) {
-                sent_ += chunk;
                 shortWrites = 0;
             } else if (++shortWrites > kMaxShortWrites) {
-                // A chunk that went out in part is sent again whole; six in a row end the data phase.
+                // Six short writes in a row: the line is stuck, end the data phase.
                 break;
             }
         }
@@ -116,7 +110,7 @@ private:
     const UploadSource& source_;
     ProgressSink* bar_;
     std::atomic<int>& finished_;
-    std::vector<char> data_;
+    std::string data_;
     size_t sent_ = 0;
 };
 

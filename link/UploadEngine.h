@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace merivane {
@@ -24,6 +25,10 @@ std::string UploadDestination(const UploadSource& source);
 // final remainder that is a multiple of 64 goes one byte short, so that the
 // last byte travels alone.
 size_t UploadChunkSize(size_t remaining);
+
+// The largest file sent: its chunk count still fits the progress bar's range,
+// and a file chosen by mistake is not taken into memory and dribbled out for hours.
+constexpr uint64_t kMaxUploadBytes = 64 * 1024 * 1024;
 
 // The payload write pauses this long after every chunk.
 constexpr int kUploadChunkPauseMs = 50;

@@ -5,8 +5,8 @@
 #include <libxml/parserInternals.h>
 
 #include <climits>
-#include <fstream>
-#include <iterator>
+
+#include "support/RegularFile.h"
 
 namespace merivane {
 
@@ -107,11 +107,9 @@ XmlDocPtr ParseAnswerDocument(std::string_view answer, const char* name) {
     return ParseDocumentText(CutToMarkup(answer), name);
 }
 
-XmlDocPtr ParseDocumentFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return nullptr;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return nullptr;
+XmlDocPtr ParseDocumentFile(const std::string& path, uint64_t maxBytes) {
+    std::string text;
+    if (!ReadRegularFile(path, maxBytes, text)) return nullptr;
     return ParseDocumentText(text, path.c_str());
 }
 

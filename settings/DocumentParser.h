@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,7 +27,7 @@ XmlDocPtr ParseDocumentText(std::string_view text, const char* name);
 XmlDocPtr ParseAnswerDocument(std::string_view answer, const char* name);
 
 // Reads the file at `path` and parses it like ParseDocumentText; null when the file
-// cannot be read or does not parse.
-XmlDocPtr ParseDocumentFile(const std::string& path);
+// is not a regular file, holds more than `maxBytes`, cannot be read or does not parse.
+XmlDocPtr ParseDocumentFile(const std::string& path, uint64_t maxBytes);
 
 }  // namespace merivane

@@ -27,6 +27,7 @@ constexpr FaultName kNames[] = {
     {"unplug-after-bytes", FaultPlan::Kind::UnplugAfterBytes, Arg::Number},
     {"corrupt-upload", FaultPlan::Kind::CorruptUpload, Arg::None},
     {"corrupt-download", FaultPlan::Kind::CorruptDownload, Arg::None},
+    {"stall-upload", FaultPlan::Kind::StallUpload, Arg::Number},
     {"chatter-forever", FaultPlan::Kind::ChatterForever, Arg::None},
 };
 

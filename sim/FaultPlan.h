@@ -23,6 +23,8 @@ namespace merivane::sim {
 //   unplug-after-bytes:N  the next upload's data phase unplugs after N bytes
 //   corrupt-upload        the next upload is stored with one byte flipped
 //   corrupt-download      the next file fetched carries one changed byte
+//   stall-upload:MS       the next upload's data stops being read for MS real
+//                         milliseconds after its first bytes (a stuck line)
 //   chatter-forever       console lines that never stop, paused or not
 // CMD is matched as a substring of the command line, ignoring case.
 // Safe to use from several threads.
@@ -40,6 +42,7 @@ public:
         UnplugAfterBytes,
         CorruptUpload,
         CorruptDownload,
+        StallUpload,
         ChatterForever,
     };
 
@@ -51,10 +54,10 @@ public:
     // in that order of precedence) whose CMD the command contains.
     std::optional<Kind> ForCommand(std::string_view command) const;
     bool Has(Kind kind) const;
-    // The number of a numeric fault (slow, unplug-after-bytes), if switched on.
+    // The number of a numeric fault (slow, unplug-after-bytes, stall-upload), if switched on.
     std::optional<uint64_t> Number(Kind kind) const;
     // Removes a one-shot fault (unplug-after-bytes, corrupt-upload,
-    // corrupt-download) and says
+    // corrupt-download, stall-upload) and says
     // whether it was there.
     bool Take(Kind kind);
 

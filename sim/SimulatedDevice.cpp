@@ -281,6 +281,7 @@ void SimulatedDevice::WaitWhileUnplugged() {
 }
 
 void SimulatedDevice::ReadInput(bool& gotData) {
+    if (framer_.InDataPhase() && framer_.DataReceived() > 0) StallUploadOnce();
     Clock& clock = TheClock();
     int realMs = Waiter::kMaxPollMs;
     if (framer_.EndPending()) realMs = static_cast<int>(kLineEndGraceMs);
@@ -325,6 +326,20 @@ void SimulatedDevice::ReadInput(bool& gotData) {
         }
         RestartLater({});
     }
+}
+
+void SimulatedDevice::StallUploadOnce() {
+    const std::optional<uint64_t> stallMs = faults_.Number(FaultPlan::Kind::StallUpload);
+    if (!stallMs || !faults_.Take(FaultPlan::Kind::StallUpload)) return;
+    log_.Note("upload data not read for a while");
+    // Real time: what fills up is the system's line buffer, and what runs out
+    // is the sender's real-time write deadline.
+    const uint64_t until = Clock::RealNowMs() + *stallMs;
+    while (Clock::RealNowMs() < until) {
+        const int left = static_cast<int>(std::min<uint64_t>(until - Clock::RealNowMs(), Waiter::kMaxPollMs));
+        if (waiter_.WaitFd(-1, 0, left) == Waiter::Result::Aborted) return;
+    }
+    inputIdle_ = Deadline(kInputIdleMs, true);
 }
 
 void SimulatedDevice::ProcessFrames(bool settled) {

@@ -113,6 +113,8 @@ private:
     void DoUnplug();
     void WaitWhileUnplugged();
     void ReadInput(bool& gotData);
+    // Stops reading upload data for a while when the stall-upload fault says so.
+    void StallUploadOnce();
     void ProcessFrames(bool settled);
     void Respond(Frame frame);
     void Answer(Frame frame);

@@ -28,6 +28,9 @@ int Ask(const std::string& text, const std::string& caption, Prompts::Icon icon,
         QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
         const std::string& details = {}) {
     QMessageBox box(BoxIcon(icon), ToQt(caption), ToQt(text), buttons);
+    // Messages carry device file names and local paths, which may hold "<" and "&":
+    // they are shown as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     if (!details.empty()) box.setDetailedText(ToQt(details));
     return box.exec();

@@ -32,6 +32,9 @@ class USBDialog::StepRelay : public BatchObserver {
 USBDialog::USBDialog(Transport& transport, QWidget* parent)
     : WorkerDialog(parent), transport_(transport), ui_(std::make_unique<Ui::USBDialog>()) {
     ui_->setupUi(this);
+    // The port name and the step texts (which name device files) are shown as they are.
+    ui_->portLine->setTextFormat(Qt::PlainText);
+    ui_->stepText->setTextFormat(Qt::PlainText);
     progress_ = new ThreadSafeProgress(ui_->progressBar, this);
     relay_ = std::make_unique<StepRelay>(*this);
 }

@@ -1,11 +1,17 @@
 // Hostile input from the device and from files the user picks: refused or carried safely,
 // never expanded, never sent back to the device as something the user did not ask for.
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "OpsTestSupport.h"
 #include "app/ConfigurationRestore.h"
+#include "app/FirmwareUpdate.h"
+#include "app/ZelboFirmware.h"
+#include "link/UploadEngine.h"
 #include "app/PythonFileDelete.h"
 #include "app/PythonFileDownload.h"
 #include "app/PythonFileList.h"
@@ -120,6 +126,56 @@ TEST_F(HostileInputTest, LocalPathsWithLineEndsOrQuotesAreRefusedUnsent) {
         EXPECT_TRUE(device_->ReceivedCommands().empty());
         EXPECT_TRUE(device_->FileNames("/WEB/python").size() >= 1u);
         EXPECT_FALSE(device_->FileContents("/WEB/python/" + name));
+    }
+}
+
+// A folder would fail in the middle of a read, a FIFO would block the tool for
+// ever, /dev/zero never ends and a file far larger than anything the device takes
+// would be held in memory and sent for hours: each is refused before anything
+// is sent, with the reason.
+TEST_F(HostileInputTest, LocalFilesThatAreNotOrdinaryFilesAreRefusedUnsent) {
+    const std::string folder = dir_.File("folder.py");
+    std::filesystem::create_directory(folder);
+    const std::string fifo = dir_.File("fifo.py");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = dir_.File("huge.py");
+    test::WriteWholeFile(huge, "");
+    std::filesystem::resize_file(huge, kMaxUploadBytes + 1);  // sparse: no disk used
+    const std::string hugeBackup = dir_.File("huge.cfg");
+    test::WriteWholeFile(hugeBackup, "");
+    std::filesystem::resize_file(hugeBackup, kMaxBackupFileBytes + 1);
+
+    const std::string notRegular = "it is not a regular file";
+    const std::string tooLarge = "it holds more than " + std::to_string(kMaxUploadBytes) + " bytes";
+    struct Case {
+        std::string path;
+        std::string why;
+    };
+    for (const Case& c : {Case{folder, notRegular}, Case{fifo, notRegular}, Case{"/dev/zero", notRegular},
+                          Case{huge, tooLarge}}) {
+        SCOPED_TRACE(c.path);
+        const std::string message = "The file " + c.path + " cannot be read (" + c.why + ").";
+        device_->ClearReceivedCommands();
+        test::ScriptedPrompts prompts;
+        EXPECT_EQ(UploadPythonFile(c.path, executor_, prompts).outcome, UploadOutcome::Refused);
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{message});
+        if (c.why == tooLarge) {
+            // Images: the image checks say the same about a file that is too large.
+            test::ScriptedPrompts imagePrompts;
+            EXPECT_EQ(UpdateFirmware(c.path, documents_, executor_, imagePrompts, AfterFirmwareUpdate::Return),
+                      FirmwareOutcome::Refused);
+            EXPECT_EQ(UpdateRadioFirmware(c.path, documents_, executor_, imagePrompts), FirmwareOutcome::Refused);
+            EXPECT_EQ(imagePrompts.Texts(), (std::vector<std::string>{message, message}));
+        }
+        test::ScriptedPrompts restorePrompts;
+        EXPECT_EQ(RestoreSettings(c.path == huge ? hugeBackup : c.path, documents_, executor_, restorePrompts),
+                  RestoreOutcome::Refused);
+        ASSERT_EQ(restorePrompts.Texts().size(), 1u);
+        EXPECT_NE(restorePrompts.Texts()[0].find(c.path == huge ? std::to_string(kMaxBackupFileBytes) : notRegular),
+                  std::string::npos)
+            << restorePrompts.Texts()[0];
+        EXPECT_TRUE(device_->ReceivedCommands().empty());
+        EXPECT_TRUE(executor_.uploads.empty());
     }
 }
 

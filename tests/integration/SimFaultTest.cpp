@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "SimTestSupport.h"
@@ -138,6 +140,31 @@ TEST_F(SimFaultTest, CorruptUploadStoresOneFlippedByteOnce) {
 
     Upload(local);
     EXPECT_EQ(Digest("/WEB/python/c.py"), hex);
+}
+
+// A line that stops taking data for longer than the write deadline leaves the
+// sender with writes that went out short; what follows must continue where
+// they stopped, and the file must arrive whole and once.
+TEST_F(SimFaultTest, UploadThroughAStalledLineArrivesIntact) {
+    StartWith("stall-upload:6500");
+    ASSERT_TRUE(transport_.Log().Open(folder_ / "command.log"));
+    std::string content;
+    for (int i = 0; content.size() < 300000; ++i) content += "line " + std::to_string(i * 7919 % 100003) + "\n";
+    const std::string local = folder_.WriteFile("stall.py", content);
+    std::string hex;
+    ASSERT_TRUE(FileMd5Hex(local, hex));
+    Upload(local);
+    EXPECT_EQ(device_->FileContents("/WEB/python/stall.py"), content);
+    EXPECT_EQ(Digest("/WEB/python/stall.py"), hex);
+
+    std::ifstream log(folder_ / "command.log");
+    int shortWrites = 0;
+    for (std::string line; std::getline(log, line);) {
+        long at = 0, size = 0, written = 0;
+        if (std::sscanf(line.c_str(), "Uploading %ld/%ld bytes (%ld) complete", &at, &size, &written) == 3)
+            shortWrites += written != 1024 && at + written != size;
+    }
+    EXPECT_GT(shortWrites, 0) << "the stall did not hold up the sender";
 }
 
 TEST_F(SimFaultTest, BadXmlFaultGivesAnUnparsableAnswer) {

@@ -88,9 +88,11 @@ TEST(DocumentParser, ParsesFiles) {
     test::WriteWholeFile(dir.File("backup.cfg"),
                          "<?xml version=\"1.0\"?>\n<rci_request><set_setting/></rci_request>\n");
     test::WriteWholeFile(dir.File("broken.cfg"), "<rci_request>");
-    EXPECT_NE(ParseDocumentFile(dir.File("backup.cfg")), nullptr);
-    EXPECT_EQ(ParseDocumentFile(dir.File("broken.cfg")), nullptr);
-    EXPECT_EQ(ParseDocumentFile(dir.File("missing.cfg")), nullptr);
+    EXPECT_NE(ParseDocumentFile(dir.File("backup.cfg"), 1000), nullptr);
+    EXPECT_EQ(ParseDocumentFile(dir.File("backup.cfg"), 20), nullptr) << "over the limit";
+    EXPECT_EQ(ParseDocumentFile(dir.File("broken.cfg"), 1000), nullptr);
+    EXPECT_EQ(ParseDocumentFile(dir.File("missing.cfg"), 1000), nullptr);
+    EXPECT_EQ(ParseDocumentFile(dir.Path().string(), 1000), nullptr) << "a folder";
 }
 
 }  // namespace
