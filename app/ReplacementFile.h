@@ -9,7 +9,8 @@ namespace merivane {
 // new temporary file in the target's folder, which Commit() renames over the target. Until
 // then a file already at the target stays as it was; a temporary file that is not
 // committed is removed. The new file keeps the permissions of the file it replaces (else
-// the process's defaults).
+// the process's defaults). When `target` is a symbolic link, the file it points to is the
+// one replaced (and its folder holds the temporary file); the link stays.
 class ReplacementFile {
   public:
     explicit ReplacementFile(std::string target);
@@ -33,6 +34,7 @@ class ReplacementFile {
     bool Fail(int error);
 
     std::string target_;
+    std::string file_;  // the file `target_` reaches through its links, after a Write
     std::string temporary_;
     std::string error_;
 };

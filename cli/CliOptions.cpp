@@ -40,6 +40,25 @@ bool TakesValue(const std::string& name) {
            name == "--document";
 }
 
+// The path with its links resolved, or as given when that fails (no such file yet).
+std::string RealPath(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) return path;
+    const std::string resolved = real;
+    std::free(real);
+    return resolved;
+}
+
+// Whether `port` names a port already listed: the same path, or another name of the same
+// file (a /dev/serial/by-id link and its device). A second process on one device would
+// fight the first for it.
+bool IsListedPort(const std::vector<std::string>& ports, const std::string& port) {
+    const std::string real = RealPath(port);
+    for (const std::string& listed : ports)
+        if (listed == port || RealPath(listed) == real) return true;
+    return false;
+}
+
 bool CheckCommandArguments(const CliOptions& options, std::string& error) {
     const CommandForm* form = FindCommand(options.command);
     if (form == nullptr) {
@@ -159,7 +178,7 @@ bool ParseCliArguments(const std::vector<std::string>& arguments, CliOptions& op
                 error = "--port needs a path";
                 return false;
             }
-            options.ports.push_back(value);
+            if (!IsListedPort(options.ports, value)) options.ports.push_back(value);
         } else if (name == "--all") {
             options.all = true;
         } else if (name == "--debug") {

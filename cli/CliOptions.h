@@ -10,7 +10,7 @@ enum class DocumentChoice { Settings, State, Radio };
 
 // Everything the command line says, checked for form (not against a device).
 struct CliOptions {
-    std::vector<std::string> ports;  // --port PATH (repeatable: several run as with --all)
+    std::vector<std::string> ports;  // --port PATH, each once (repeatable: runs as --all does)
     bool all = false;                // --all: every discovered device, one process each
     bool debug = false;              // --debug: keep a command log
     std::string logPath;             // --log FILE: where (default "command.log")

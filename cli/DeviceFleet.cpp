@@ -236,9 +236,8 @@ void PrintText(const std::vector<DeviceProcess>& devices) {
 
 }  // namespace
 
-std::vector<std::string> DeviceProcessArguments(const CliOptions& options,
-                                                const std::string& port) {
-    const std::string tag = PortTag(port);
+std::vector<std::string> DeviceProcessArguments(const CliOptions& options, const std::string& port,
+                                                const std::string& tag) {
     std::vector<std::string> arguments = {"--port", port};
     if (options.debug) {
         arguments.push_back("--debug");
@@ -254,10 +253,13 @@ std::vector<std::string> DeviceProcessArguments(const CliOptions& options,
 
 int RunOnDevices(const CliOptions& options, const std::vector<std::string>& ports) {
     const std::string program = OwnProgram();
+    // Two ports can make the same tag ("/dev/a:b", "/dev/a_b"); the second device would
+    // then write over the first one's files.
+    const std::vector<std::string> tags = UniquePortTags(ports);
     std::vector<DeviceProcess> devices(ports.size());
     for (size_t i = 0; i < ports.size(); ++i) {
         devices[i].port = ports[i];
-        if (!Spawn(program, DeviceProcessArguments(options, ports[i]), devices[i]))
+        if (!Spawn(program, DeviceProcessArguments(options, ports[i], tags[i]), devices[i]))
             devices[i].lastMessage = "the process for this device could not be started";
     }
     CollectOutput(devices);

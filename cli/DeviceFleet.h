@@ -8,8 +8,9 @@
 namespace merivane::cli {
 
 // The command line one device's process runs with: the command and its options for the
-// port, with its own command log and its own output file names.
-std::vector<std::string> DeviceProcessArguments(const CliOptions& options, const std::string& port);
+// port, with its own command log and its own output file names, marked with `tag`.
+std::vector<std::string> DeviceProcessArguments(const CliOptions& options, const std::string& port,
+                                                const std::string& tag);
 
 // Runs the command on every port at once, each device in a process of its own (the
 // application's process-wide state belongs to one device), forwards their messages to

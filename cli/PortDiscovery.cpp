@@ -1,5 +1,6 @@
 #include "cli/PortDiscovery.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -57,6 +58,18 @@ std::string PortTag(const std::string& port) {
         if (!plain) c = '_';
     }
     return tag.empty() ? "port" : tag;
+}
+
+std::vector<std::string> UniquePortTags(const std::vector<std::string>& ports) {
+    std::vector<std::string> tags;
+    for (const std::string& port : ports) {
+        const std::string plain = PortTag(port);
+        std::string tag = plain;
+        for (int n = 2; std::find(tags.begin(), tags.end(), tag) != tags.end(); ++n)
+            tag = plain + "-" + std::to_string(n);
+        tags.push_back(tag);
+    }
+    return tags;
 }
 
 std::string TaggedPath(const std::string& path, const std::string& tag) {

@@ -38,6 +38,11 @@ Discovery DiscoverPorts(Transport& transport);
 // digits, ".", "_" and "-" become "_".
 std::string PortTag(const std::string& port);
 
+// Each port's tag, in order, unique across the list: a tag an earlier port already has
+// gets "-2", "-3", ... added ("/dev/a:b", "/dev/a_b" -> "a_b", "a_b-2"), so that no two
+// devices write the same file.
+std::vector<std::string> UniquePortTags(const std::vector<std::string>& ports);
+
 // `path` with "-TAG" before the extension of its file name ("a/backup.cfg" ->
 // "a/backup-TAG.cfg", "notes" -> "notes-TAG").
 std::string TaggedPath(const std::string& path, const std::string& tag);

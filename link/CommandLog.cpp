@@ -30,10 +30,21 @@ CommandLog::~CommandLog() { Close(); }
 
 bool CommandLog::Open(const std::string& path) {
     Close();
+    // Only a regular file at the path itself is a log: a link is not followed (its target's
+    // permissions are not ours to change), and opening without waiting keeps a FIFO
+    // without a reader from blocking the run.
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0) return false;
+    struct stat info {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return false;
+    }
     // The log records passwords and the SIM PIN: readable by its owner only,
     // also when an older, wider file is being appended to.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
     ::fchmod(fd, 0600);
     file_ = ::fdopen(fd, "ab");
     if (!file_) {

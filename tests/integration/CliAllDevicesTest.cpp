@@ -128,5 +128,36 @@ TEST_F(CliAllDevicesTest, RepeatedPortsRunLikeAllAndFirmwareIsConfirmedOnce) {
     EXPECT_EQ(RunAll({}, {"info"}).exit, 3);
 }
 
+TEST_F(CliAllDevicesTest, APortNamedAgainRunsOnceAndPortsOfOneNameKeepTheirOwnFiles) {
+    sim::SimulatedDevice& device = StartDevice("ttyOnce", Options());
+    // The same port twice, and once more by another name: one device, one process.
+    const std::string alias = dir_.File("ttyAlias");
+    std::filesystem::create_symlink(device.LinkPath(), alias);
+    const CliRun once = RunCli({"--port", device.LinkPath(), "--port", device.LinkPath(), "--port",
+                                alias, "--json", "info"});
+    ASSERT_EQ(once.exit, 0) << once.err;
+    EXPECT_EQ(JsonField(once.out, "port"), device.LinkPath()) << once.out;
+    EXPECT_EQ(once.out.find("\"devices\""), std::string::npos) << once.out;
+
+    // "tty:X" and "tty_X" both make the tag "..._tty_X"; the second device's files get "-2".
+    sim::SimulatedDevice& gateway = StartDevice("tty:X", Options(Product::Brivel));
+    sim::SimulatedDevice& tracker = StartDevice("tty_X", Options(Product::Korvane));
+    ASSERT_EQ(PortTagOf(gateway), PortTagOf(tracker));
+    const std::string tag = PortTagOf(gateway);
+    const CliRun backup = RunCli({"--port", gateway.LinkPath(), "--port", tracker.LinkPath(),
+                                  "--debug", "backup", "fleet.cfg"},
+                                 {}, dir_.Path().string());
+    ASSERT_EQ(backup.exit, 0) << backup.err;
+    const std::string gatewayBackup = ReadWholeFile(dir_.File("fleet-" + tag + ".cfg"));
+    const std::string gatewayLog = ReadWholeFile(dir_.File("command-" + tag + ".log"));
+    const std::string trackerLog = ReadWholeFile(dir_.File("command-" + tag + "-2.log"));
+    EXPECT_FALSE(gatewayBackup.empty());
+    EXPECT_EQ(gatewayBackup.find("<obd>"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(dir_.File("fleet-" + tag + "-2.cfg")).find("<obd>"), std::string::npos);
+    EXPECT_FALSE(gatewayLog.empty());
+    EXPECT_EQ(gatewayLog.find("<obd>"), std::string::npos);
+    EXPECT_NE(trackerLog.find("<obd>"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace merivane::test

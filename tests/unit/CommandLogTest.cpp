@@ -1,7 +1,13 @@
 #include "link/CommandLog.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "support/TempDir.h"
 
@@ -75,6 +81,60 @@ TEST(CommandLogTest, ClosedLogWritesNothingAndUnwritablePathFails) {
     log.WriteCommand(1, 2, "AT\r\n");  // no effect, no crash
     EXPECT_FALSE(log.Open("/nonexistent-dir/command.log"));
     EXPECT_FALSE(log.IsOpen());
+}
+
+// Opens the log in a child process, so that an open that blocks fails the test instead of
+// hanging it: the child's exit status, or -1 when it was still waiting after two seconds.
+int OpenInChild(const std::string& path) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        CommandLog log;
+        ::_exit(log.Open(path) ? 0 : 1);
+    }
+    int status = 0;
+    for (int waited = 0; waited < 200; ++waited) {
+        if (::waitpid(child, &status, WNOHANG) == child)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        ::usleep(10000);
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, &status, 0);
+    return -1;
+}
+
+TEST(CommandLogTest, OnlyARegularFileAtThePathIsOpenedOrMadePrivate) {
+    TempDir dir;
+    const std::string fifo = dir.File("command.log");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const auto modeOf = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    {
+        // With a reader the open itself would not wait; it is still no log.
+        const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(reader, 0);
+        CommandLog log;
+        EXPECT_FALSE(log.Open(fifo));
+        EXPECT_FALSE(log.IsOpen());
+        ::close(reader);
+    }
+    EXPECT_EQ(OpenInChild(fifo), 1) << "a FIFO without a reader must not block the open";
+    EXPECT_EQ(modeOf(fifo), 0644u);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    // A link named like the log is not followed: its target keeps its mode and content.
+    const std::string target = dir.File("notes.txt");
+    test::WriteWholeFile(target, "mine\n");
+    ASSERT_EQ(::chmod(target.c_str(), 0644), 0);
+    const std::string link = dir.File("linked.log");
+    std::filesystem::create_symlink(target, link);
+    CommandLog log;
+    EXPECT_FALSE(log.Open(link));
+    log.WriteCommand(1, 2, "AT\r\n");
+    EXPECT_EQ(modeOf(target), 0644u);
+    EXPECT_EQ(ReadWholeFile(target), "mine\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
 
 }  // namespace

@@ -127,5 +127,61 @@ TEST_F(ReplacementFileTest, UnwritablePlacesFailWithAReasonAndLeaveNothing) {
     EXPECT_TRUE(fs::is_empty(dir_.File("folder")));
 }
 
+TEST_F(ReplacementFileTest, ThroughALinkTheFileItPointsToIsReplacedAndTheLinkStays) {
+    fs::create_directory(dir_.File("real"));
+    const std::string real = dir_.File("real/settings.cfg");
+    test::WriteWholeFile(real, "old");
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    const std::string link = dir_.File("settings.cfg");
+    fs::create_symlink("real/settings.cfg", link);
+    {
+        ReplacementFile file(link);
+        ASSERT_TRUE(file.Write("new")) << file.Error();
+        EXPECT_EQ(fs::path(file.TemporaryPath()).parent_path(), dir_.Path() / "real");
+        ASSERT_TRUE(file.Commit()) << file.Error();
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(test::ReadWholeFile(real), "new");
+    struct stat info {};
+    ASSERT_EQ(::stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    // A link to a file not there yet makes it where the link points, when that folder exists.
+    const std::string fresh = dir_.File("fresh.cfg");
+    fs::create_symlink(dir_.File("real/fresh.cfg"), fresh);
+    {
+        ReplacementFile file(fresh);
+        ASSERT_TRUE(file.Write("made") && file.Commit()) << file.Error();
+    }
+    EXPECT_TRUE(fs::is_symlink(fresh));
+    EXPECT_EQ(test::ReadWholeFile(dir_.File("real/fresh.cfg")), "made");
+
+    // Links into a missing folder, or in a loop, fail and leave the links alone.
+    fs::create_symlink("gone/x.cfg", dir_.File("lost.cfg"));
+    fs::create_symlink("loop.cfg", dir_.File("loop.cfg"));
+    for (const std::string& target : {dir_.File("lost.cfg"), dir_.File("loop.cfg")}) {
+        ReplacementFile file(target);
+        EXPECT_FALSE(file.Write("data")) << target;
+        EXPECT_FALSE(file.Error().empty()) << target;
+        EXPECT_FALSE(file.Commit()) << target;
+        EXPECT_TRUE(fs::is_symlink(target)) << target;
+    }
+    EXPECT_EQ(FilesInFolder(), 5u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.File("real")), fs::directory_iterator()),
+              2);
+}
+
+TEST_F(ReplacementFileTest, NamesAsLongAsTheSystemAllowsCanBeReplaced) {
+    for (const size_t length : {241u, 255u}) {
+        const std::string target = dir_.File(std::string(length, 'n'));
+        test::WriteWholeFile(target, "old");
+        ReplacementFile file(target);
+        ASSERT_TRUE(file.Write("new")) << length << ": " << file.Error();
+        ASSERT_TRUE(file.Commit()) << length << ": " << file.Error();
+        EXPECT_EQ(test::ReadWholeFile(target), "new");
+    }
+    EXPECT_EQ(FilesInFolder(), 2u);
+}
+
 }  // namespace
 }  // namespace merivane
