@@ -59,7 +59,11 @@ FirmwareOutcome UpdateFirmware(const std::string& imagePath, DocumentStore& docu
     documents.LoadStateDocument(update.back().result);
     if (stateReloaded) stateReloaded();
 
-    const bool failed = update.front().failed != 0;
+    // A device that installs an image restarts during the wait. One that neither
+    // answered nor went away ignored the command: the update never began.
+    const USBCommand& apply = update.front();
+    const bool ignored = apply.failed == 0 && apply.portReturned == 0 && apply.result.empty();
+    const bool failed = apply.failed != 0 || ignored;
     if (failed) prompts.Inform(kFirmwareUpdateFailed, kErrorCaption, Prompts::Icon::Error);
     prompts.Inform(kFirmwareUpdateComplete, CKestrionApp::kDisplayName, Prompts::Icon::None);
     if (after == AfterFirmwareUpdate::EndProcess) EndProcess(0);

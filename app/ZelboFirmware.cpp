@@ -66,7 +66,10 @@ FirmwareOutcome UpdateRadioFirmware(const std::string& imagePath, DocumentStore&
         if (entry.command == stateQuery) documents.LoadStateDocument(entry.result);
         if (entry.command == radioQuery) documents.LoadZelboDocument(entry.result);
     }
-    return update.front().failed ? FirmwareOutcome::UpdateFailed : FirmwareOutcome::Updated;
+    // The radio reports on its update; silence until the time-out is no report of success.
+    const USBCommand& apply = update.front();
+    return apply.failed != 0 || apply.result.empty() ? FirmwareOutcome::UpdateFailed
+                                                     : FirmwareOutcome::Updated;
 }
 
 }  // namespace merivane

@@ -49,10 +49,13 @@ void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar, Bat
         entry.failed = 1;
         if (transport.SendCommand(entry.command) == 0) continue;
         const bool noEndMarker = entry.command.find(kFirmwareApply) != std::string::npos;
+        const uint64_t returnsBefore = transport.PortReturns();
         // Without a port to read from there is no answer to judge: the command failed.
-        if (!transport.ReceiveResponse(entry.command, raw, room,
-                                       static_cast<uint32_t>(std::max(entry.timeout, 0)), noEndMarker, bar))
-            continue;
+        const bool received = transport.ReceiveResponse(entry.command, raw, room,
+                                                        static_cast<uint32_t>(std::max(entry.timeout, 0)),
+                                                        noEndMarker, bar);
+        entry.portReturned = transport.PortReturns() != returnsBefore ? 1 : 0;
+        if (!received) continue;
         std::string parsed;
         const bool verdict = transport.ParseResponse(entry.command, raw, parsed, room);
         entry.result = std::move(parsed);

@@ -194,6 +194,7 @@ bool Transport::ReceiveResponse(const std::string& command, std::string& raw, si
             TheClock().SleepMs(std::max<uint32_t>(timeoutMs / 100, 1));
             advance(static_cast<int>(timeoutMs / 10000));
             const bool reopened = OpenPort();
+            if (reopened) ++portReturns_;
             if (reopened && noEndMarker) break;
         }
         if (!noEndMarker && tail.EndsWithMarker()) break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -70,6 +72,9 @@ public:
     SerialPort& Port() { return m_port; }
     CommandLog& Log() { return m_commandLog; }
     void SetPortSource(PortSource* source) { source_ = source; }
+    // How often a receive saw the port go away and got it back: a device that
+    // restarts (to install firmware, say) does so during a wait.
+    uint64_t PortReturns() const { return portReturns_; }
     // Candidates of the last search that could not be opened, and why.
     const std::vector<PortProblem>& LastProblems() const { return problems_; }
 
@@ -85,6 +90,7 @@ private:
     SerialPort m_port;
     CommandLog m_commandLog;
     std::vector<PortProblem> problems_;
+    std::atomic<uint64_t> portReturns_{0};
 };
 
 }  // namespace merivane

@@ -14,6 +14,7 @@ struct USBCommand {
     int32_t timeout = 0;          // receive time-out in milliseconds
     int32_t failed = 0;           // 1 until an answer was judged a success
     int32_t extraBufferSize = 0;  // answer room on top of the standard room
+    int32_t portReturned = 0;     // 1 when the port went away and came back during the wait
 
     USBCommand() = default;
     USBCommand(std::string commandLine, std::string stepMessage, int32_t timeoutMs, int32_t extraRoom = 0)

@@ -216,6 +216,8 @@ const Cell kCells[] = {
     // Firmware update: a mismatch stops before the update; a failed update is said.
     {Op::Firmware, F::Silence, kDigest, "NotVerified", D::Unchanged, kImageMismatch},
     {Op::Firmware, F::Error, kUpdate, "UpdateFailed", D::Unchanged, kUpdateFailed},
+    // A device that neither answers the update command nor restarts never began the update.
+    {Op::Firmware, F::Silence, kUpdate, "UpdateFailed", D::Unchanged, kUpdateFailed},
     {Op::Firmware, F::Garbage, "", "Updated", D::Changed, kEnded},
     {Op::Firmware, F::Split, "", "Updated", D::Changed, kEnded},
     {Op::Firmware, F::Slow, "", "Updated", D::Changed, kEnded},
@@ -226,6 +228,7 @@ const Cell kCells[] = {
 
     {Op::RadioFirmware, F::Silence, kDigest, "NotVerified", D::Unchanged, kImageMismatch},
     {Op::RadioFirmware, F::Error, kRadioUpdate, "UpdateFailed", D::Unchanged, ""},
+    {Op::RadioFirmware, F::Silence, kRadioUpdate, "UpdateFailed", D::Unchanged, ""},
     {Op::RadioFirmware, F::Garbage, "", "Updated", D::Changed, ""},
     {Op::RadioFirmware, F::Split, "", "Updated", D::Changed, ""},
     {Op::RadioFirmware, F::Slow, "", "Updated", D::Changed, ""},
