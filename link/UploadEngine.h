@@ -26,9 +26,10 @@ std::string UploadDestination(const UploadSource& source);
 // last byte travels alone.
 size_t UploadChunkSize(size_t remaining);
 
-// The largest file sent: its chunk count still fits the progress bar's range,
-// and a file chosen by mistake is not taken into memory and dribbled out for hours.
-constexpr uint64_t kMaxUploadBytes = 64 * 1024 * 1024;
+// The largest file sent (just under 64 MiB): its chunk count plus the handshake
+// steps still fits the progress bar's 16-bit range, and a file chosen by mistake
+// is not taken into memory and dribbled out for days.
+constexpr uint64_t kMaxUploadBytes = (0xFFFF - 10) * 1024ull;
 
 // The payload write pauses this long after every chunk.
 constexpr int kUploadChunkPauseMs = 50;
