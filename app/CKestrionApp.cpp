@@ -22,6 +22,11 @@ CKestrionApp::CKestrionApp(std::unique_ptr<PortSource> source)
 
 CKestrionApp::~CKestrionApp() { SetEndProcessLog(nullptr); }
 
+std::string CKestrionApp::StatusText() const {
+    if (transport_.State() == LinkState::Lost) return "Disconnected (" + PortName() + ")";
+    return identity_.status;
+}
+
 std::string CKestrionApp::GetProductVersionText() { return std::string("Version ") + MERIVANE_VERSION_TEXT; }
 
 bool CKestrionApp::StartCommandLog(const std::string& path) {
@@ -32,7 +37,7 @@ bool CKestrionApp::StartCommandLog(const std::string& path) {
 
 void CKestrionApp::PauseDeviceConsole() {
     const std::string pause = kPauseConsole;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 2 && !transport_.Cancelled(); ++i) {
         transport_.WriteRaw(pause.data(), pause.size());
         TheClock().SleepMs(1000);
     }
@@ -54,7 +59,7 @@ bool CKestrionApp::AutostartIsOn() {
     const std::string query = rci::InlineCommand(rci::kQueryPythonAutoStart);
     std::string answer;
     // More than the query's own length means more came back than its echo.
-    for (int pass = 0; pass < kAutostartPasses && answer.size() <= query.size(); ++pass)
+    for (int pass = 0; pass < kAutostartPasses && answer.size() <= query.size() && !transport_.Cancelled(); ++pass)
         answer = AskDirect(query, 1000, 255);
     return answer.find("<python><state>on") != std::string::npos;
 }
@@ -67,7 +72,7 @@ void CKestrionApp::DisableAutostart() {
 
 std::string CKestrionApp::QueryProduct() {
     const std::string query = rci::InlineCommand(rci::kQueryProduct);
-    for (int attempt = 0; attempt < kProductAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kProductAttempts && !transport_.Cancelled(); ++attempt) {
         const std::string answer = AskDirect(query, 2000, 500);
         if (answer.find(kKorvane) != std::string::npos) return kKorvane;
         if (answer.find(kBrivel) != std::string::npos) return kBrivel;
@@ -75,7 +80,8 @@ std::string CKestrionApp::QueryProduct() {
     return {};
 }
 
-void CKestrionApp::ResumeDeviceConsole() { transport_.SendCommand(kResumeConsole); }
+// A device that is gone must not keep a closing program waiting for it.
+void CKestrionApp::ResumeDeviceConsole() { transport_.SendCommandOnce(kResumeConsole); }
 
 bool CKestrionApp::IdentifyDevice(BatchExecutor& executor) {
     return merivane::IdentifyDevice(transport_, executor, g_product, identity_, documents_);

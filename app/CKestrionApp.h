@@ -31,6 +31,9 @@ public:
     DocumentStore& Documents() { return documents_; }
     DeviceIdentity& Identity() { return identity_; }
     std::string PortName() const { return transport_.PortName(); }
+    // The device's status line: "Connected (PORT)" as identification left it,
+    // or "Disconnected (PORT)" once a batch has lost the link to the device.
+    std::string StatusText() const;
 
     // "Version 1.0.33.0".
     static std::string GetProductVersionText();

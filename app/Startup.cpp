@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include <functional>
+
 #include "app/CKestrionApp.h"
 #include "app/EndProcess.h"
 #include "app/Product.h"
@@ -57,7 +59,22 @@ void RunStartup(CKestrionApp& app, const StartupOptions& options, const StartupH
     app.Documents().Clear();
     app.Documents().SetZelboPresent(true);
 
-    while (!Detect(app, options, hooks)) {
+    bool paused = false;
+    const auto step = [&](const char* text, const std::function<void()>& exchange) {
+        if (hooks.runStep) return hooks.runStep(text, exchange);
+        exchange();
+        return true;
+    };
+    // The user closed the start-up window: the device gets its console back.
+    const auto giveUp = [&] {
+        if (paused) app.ResumeDeviceConsole();
+        app.CleanUp();
+    };
+
+    for (;;) {
+        bool detected = false;
+        if (!step("Looking for the device...", [&] { detected = Detect(app, options, hooks); })) return giveUp();
+        if (detected) break;
         if (hooks.prompts->RetryCancel(kDetectionFailed, kDetectionCaption, Prompts::Icon::Warning,
                                        DetectionProblemDetails(app.Link())) != Prompts::Answer::Retry) {
             app.CleanUp();
@@ -65,13 +82,19 @@ void RunStartup(CKestrionApp& app, const StartupOptions& options, const StartupH
         }
     }
 
-    app.PauseDeviceConsole();
-    if (app.AutostartIsOn() &&
+    paused = true;
+    if (!step("Pausing the device console...", [&] { app.PauseDeviceConsole(); })) return giveUp();
+    bool autostart = false;
+    if (!step("Checking for a Python program started at boot...", [&] { autostart = app.AutostartIsOn(); }))
+        return giveUp();
+    if (autostart &&
         hooks.prompts->YesNo("Do you want to disable Python auto-start", "Python auto-start detected",
-                             Prompts::Icon::Question) == Prompts::Answer::Yes)
-        app.DisableAutostart();
+                             Prompts::Icon::Question) == Prompts::Answer::Yes &&
+        !step("Turning Python auto-start off...", [&] { app.DisableAutostart(); }))
+        return giveUp();
 
-    g_product = app.QueryProduct();
+    if (!step("Asking the device for its product...", [&] { g_product = app.QueryProduct(); }))
+        return giveUp();
     if (g_product.empty()) {
         hooks.prompts->Inform("Varik Device Not found. Exiting", CKestrionApp::kDisplayName, Prompts::Icon::None);
         EndProcess(0);
@@ -80,6 +103,8 @@ void RunStartup(CKestrionApp& app, const StartupOptions& options, const StartupH
     app.Identity().status = "Connected (" + app.PortName() + ")";
     if (hooks.setStatus) hooks.setStatus(app.Identity().status);
 
+    // Identification shows its own progress dialog; the step names what it is part of.
+    if (!step("Reading the device's information...", [] {})) return giveUp();
     while (!app.IdentifyDevice(*hooks.executor)) {
         if (hooks.prompts->RetryCancel(kIdentificationFailed, kIdentificationCaption, Prompts::Icon::Warning) !=
             Prompts::Answer::Retry) {

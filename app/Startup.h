@@ -33,6 +33,11 @@ struct StartupHooks {
     // Builds the sheet with the pages that suit the product and runs it
     // modally; returns when the sheet has closed.
     std::function<void()> runSheet;
+    // Runs one start-up exchange with the device; `step` says what it does
+    // ("Looking for the device..."). The desktop runs it off the user-interface
+    // thread behind its start-up window. Returns false when the user has given
+    // start-up up. Without it the exchange runs on the calling thread.
+    std::function<bool(const std::string& step, const std::function<void()>& exchange)> runStep;
 };
 
 // The whole run: detection (Retry/Cancel), console pause, Python auto-start,

@@ -17,6 +17,7 @@
 #include "cli/PortsCommand.h"
 #include "cli/TerminalProgress.h"
 #include "support/Clock.h"
+#include "support/Interruption.h"
 
 namespace merivane::cli {
 namespace {
@@ -42,9 +43,11 @@ int RunOnOneDevice(const CliOptions& options, std::unique_ptr<PortSource> source
     if (isatty(STDERR_FILENO)) progress = std::make_unique<TerminalProgress>(stderr);
     {
         DeviceSession session(options, std::move(source), prompts, progress.get());
-        if (session.Start(report)) FindDeviceCommand(options.command)(session, report);
+        if (session.Start(report) && !InterruptionRequested())
+            FindDeviceCommand(options.command)(session, report);
         session.End();
     }
+    if (InterruptionRequested()) report.Interrupted();
     return Finish(options, report, prompts);
 }
 

@@ -28,7 +28,7 @@ void CliPrompts::Inform(const std::string& text, const std::string&, Icon) { Say
 Prompts::Answer CliPrompts::RetryCancel(const std::string& text, const std::string&, Icon,
                                         const std::string& details) {
     Say(details.empty() ? text : text + "\n" + details);
-    if (retriesLeft_ <= 0) {
+    if (retriesLeft_ <= 0 || (retryPointless_ && retryPointless_())) {
         Say("Giving up.");
         return Answer::Cancel;
     }

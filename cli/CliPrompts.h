@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ class CliPrompts : public Prompts {
 
     // Says something of the command line's own (also kept for the report).
     void Say(const std::string& text);
+    // Asked before every retry: true when trying again is pointless (the link to
+    // the device is lost, the user pressed Ctrl+C), and Cancel is answered at once.
+    void SetRetryPointless(std::function<bool()> pointless) { retryPointless_ = std::move(pointless); }
 
     // Everything said, in order, with "\r\n" read as a line end.
     const std::vector<std::string>& Messages() const { return messages_; }
@@ -58,6 +62,7 @@ class CliPrompts : public Prompts {
     std::string chosenSavePath_;
     bool refusedExisting_ = false;
     std::vector<std::string> messages_;
+    std::function<bool()> retryPointless_;
 };
 
 }  // namespace merivane::cli

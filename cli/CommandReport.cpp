@@ -62,6 +62,11 @@ void CommandReport::Fail(int exitCode, const std::string& error) {
     error_ = error;
 }
 
+void CommandReport::Interrupted() {
+    exitCode_ = kExitInterrupted;
+    error_ = "interrupted";
+}
+
 JsonValue CommandReport::ToJson(const std::vector<std::string>& messages) const {
     JsonValue document = JsonValue::Object();
     document.Set("command", command_);

@@ -22,6 +22,8 @@ class CommandReport {
 
     // Records a failure; the first one decides the exit status and the error text.
     void Fail(int exitCode, const std::string& error);
+    // The user stopped the program: this outcome wins over any failure it caused.
+    void Interrupted();
     int ExitCode() const { return exitCode_; }
     bool Ok() const { return exitCode_ == kExitDone; }
     const std::string& Error() const { return error_; }

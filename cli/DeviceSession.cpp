@@ -3,6 +3,7 @@
 #include "app/Product.h"
 #include "app/Startup.h"
 #include "cli/PortDiscovery.h"
+#include "support/Interruption.h"
 
 namespace merivane::cli {
 namespace {
@@ -18,14 +19,40 @@ std::string ListOf(const std::vector<std::string>& ports) {
 
 }  // namespace
 
+// Says on standard error when the transport starts waiting for a vanished device,
+// and how the wait ended.
+class DeviceSession::WaitNotice : public LinkWatcher {
+  public:
+    explicit WaitNotice(CliPrompts& prompts) : prompts_(prompts) {}
+    void LinkStateChanged(LinkState state, int secondsLeft) override {
+        if (state == LinkState::Waiting && !waiting_) prompts_.Say(WaitingForDeviceText(secondsLeft));
+        if (state == LinkState::Up && waiting_) prompts_.Say("The device is back.");
+        if (state == LinkState::Lost) prompts_.Say("The device did not come back.");
+        waiting_ = state == LinkState::Waiting;
+    }
+
+  private:
+    CliPrompts& prompts_;
+    bool waiting_ = false;
+};
+
 DeviceSession::DeviceSession(const CliOptions& options, std::unique_ptr<PortSource> source,
                              CliPrompts& prompts, TerminalProgress* progress)
     : options_(options),
       app_(std::move(source)),
       prompts_(prompts),
-      executor_(app_.Link(), progress) {}
+      executor_(app_.Link(), progress),
+      waitNotice_(std::make_unique<WaitNotice>(prompts)) {
+    app_.Link().SetWatcher(waitNotice_.get());
+    prompts_.SetRetryPointless(
+        [this] { return app_.Link().State() == LinkState::Lost || InterruptionRequested(); });
+}
 
-DeviceSession::~DeviceSession() { End(); }
+DeviceSession::~DeviceSession() {
+    End();
+    app_.Link().SetWatcher(nullptr);
+    prompts_.SetRetryPointless(nullptr);
+}
 
 bool DeviceSession::OpenPort(CommandReport& report) {
     Transport& link = app_.Link();

@@ -41,12 +41,15 @@ class DeviceSession {
     const CliOptions& Options() const { return options_; }
 
   private:
+    class WaitNotice;
+
     bool OpenPort(CommandReport& report);
 
     const CliOptions& options_;
     CKestrionApp app_;
     CliPrompts& prompts_;
     CliExecutor executor_;
+    std::unique_ptr<WaitNotice> waitNotice_;
     bool paused_ = false;
     bool restarting_ = false;
 };

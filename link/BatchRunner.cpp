@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "link/Transport.h"
+#include "support/Interruption.h"
 #include "support/ProgressSink.h"
 
 namespace merivane {
@@ -42,8 +43,14 @@ void PrepareBatchProgress(const CommandList& list, ProgressSink* bar) {
 void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar, BatchObserver* observer) {
     const size_t count = RunnableCount(list);
     std::string raw;
+    transport.BeginBatch();
     for (size_t position = 0; position < count; ++position) {
         USBCommand& entry = list[position];
+        // A program being interrupted sends nothing more; the commands left keep failed = 1.
+        if (InterruptionRequested()) {
+            entry.failed = 1;
+            continue;
+        }
         const size_t room = Transport::kAnswerBufferSize + static_cast<size_t>(std::max(entry.extraBufferSize, 0));
         if (observer) observer->ShowStep(position, entry.message);
         entry.failed = 1;

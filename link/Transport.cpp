@@ -6,6 +6,7 @@
 #include "link/PortFilter.h"
 #include "link/ResponseParser.h"
 #include "support/Clock.h"
+#include "support/Interruption.h"
 #include "support/ProgressSink.h"
 
 namespace merivane {
@@ -112,30 +113,108 @@ bool Transport::FlushPort() {
     return true;
 }
 
+void Transport::BeginBatch() {
+    cancel_.store(false);
+    windowEndsAt_ = 0;
+    if (state_.load() != LinkState::Lost && m_port.IsOpen()) return;
+    // The device may have been plugged back in since the link was lost: a
+    // few quick attempts, not another long wait.
+    for (int attempt = 0; attempt < kShortReopenAttempts; ++attempt) {
+        if (attempt > 0) PauseUnlessCancelled(kReopenPauseMs);
+        if (Cancelled()) break;
+        if (OpenPort()) {
+            SetState(LinkState::Up);
+            return;
+        }
+    }
+    SetState(LinkState::Lost);
+}
+
+void Transport::CancelWait() { cancel_.store(true); }
+
+bool Transport::Cancelled() const { return cancel_.load() || InterruptionRequested(); }
+
+void Transport::SetState(LinkState state, int secondsLeft) {
+    const LinkState before = state_.exchange(state);
+    if (state == LinkState::Lost) m_port.Close();
+    if (LinkWatcher* watcher = watcher_.load(); watcher && (before != state || state == LinkState::Waiting))
+        watcher->LinkStateChanged(state, secondsLeft);
+}
+
+void Transport::PauseUnlessCancelled(uint64_t ms) {
+    const Deadline pause(ms);
+    while (!pause.Passed() && !Cancelled()) TheClock().SleepMs(std::min<uint64_t>(ms, 100));
+}
+
+bool Transport::WaitForPort() {
+    if (state_.load() == LinkState::Lost) return false;
+    m_port.Close();
+    const uint64_t now = TheClock().NowMs();
+    if (windowEndsAt_ == 0) windowEndsAt_ = now + kReopenWindowMs;
+    // The device may be restarting: reopen by name, pausing a second after
+    // every failed attempt, until the batch's window has run out.
+    for (;;) {
+        const uint64_t at = TheClock().NowMs();
+        const int secondsLeft = at < windowEndsAt_ ? static_cast<int>((windowEndsAt_ - at + 999) / 1000) : 0;
+        SetState(LinkState::Waiting, secondsLeft);
+        if (Cancelled() || secondsLeft == 0) break;
+        if (OpenPort()) {
+            ++portReturns_;
+            windowEndsAt_ = 0;  // a device that went away again gets a new window
+            SetState(LinkState::Up);
+            return true;
+        }
+        PauseUnlessCancelled(std::min<uint64_t>(kReopenPauseMs, windowEndsAt_ - std::min(windowEndsAt_, TheClock().NowMs())));
+    }
+    SetState(LinkState::Lost);
+    return false;
+}
+
 int Transport::SendCommand(const std::string& command) {
     const int64_t start = Clock::WallSeconds();
     if (IsSleep(command)) {
         FlushPort();
         return 1;
     }
-    FlushPort();
-    const long size = static_cast<long>(command.size());
-    auto write = [&] {
-        return m_port.IsOpen() && m_port.Write(command.data(), command.size(), WriteTimeoutMs(command.size())) == size;
-    };
-    bool written = write();
-    if (!written) {
-        // The device may be restarting: reopen by name, pausing a second after
-        // every failed attempt, and give up after about a minute.
-        bool reopened = false;
-        for (int attempt = 0; attempt < kReopenAttempts && !reopened; ++attempt) {
-            reopened = OpenPort();
-            if (!reopened) TheClock().SleepMs(1000);
-        }
-        written = reopened && write();
+    bool written = false;
+    if (state_.load() != LinkState::Lost) {
+        FlushPort();
+        const long size = static_cast<long>(command.size());
+        auto write = [&] {
+            return m_port.IsOpen() &&
+                   m_port.Write(command.data(), command.size(), WriteTimeoutMs(command.size())) == size;
+        };
+        written = write() || (WaitForPort() && write());
     }
     if (m_commandLog.IsOpen()) m_commandLog.WriteCommand(start, Clock::WallSeconds(), command);
     return written ? 1 : 0;
+}
+
+int Transport::SendCommandOnce(const std::string& command) {
+    const int64_t start = Clock::WallSeconds();
+    if ((!m_port.IsOpen() || state_.load() == LinkState::Lost) && OpenPort()) SetState(LinkState::Up);
+    bool written = false;
+    if (m_port.IsOpen()) {
+        FlushPort();
+        written = m_port.Write(command.data(), command.size(), WriteTimeoutMs(command.size())) ==
+                  static_cast<long>(command.size());
+    }
+    if (m_commandLog.IsOpen()) m_commandLog.WriteCommand(start, Clock::WallSeconds(), command);
+    return written ? 1 : 0;
+}
+
+bool Transport::AwaitRestart(uint32_t timeoutMs, const Deadline& deadline) {
+    const uint64_t left = deadline.RemainingMs();
+    SetState(LinkState::Waiting, static_cast<int>((left + 999) / 1000));
+    PauseUnlessCancelled(std::max<uint32_t>(timeoutMs / 100, 1));
+    if (Cancelled()) {
+        SetState(LinkState::Lost);
+        return false;
+    }
+    if (!OpenPort()) return false;
+    ++portReturns_;
+    SetState(LinkState::Up);
+    return true;
 }
 
 bool Transport::ReceiveResponse(const std::string& command, std::string& raw, size_t size, uint32_t timeoutMs,
@@ -189,16 +268,22 @@ bool Transport::ReceiveResponse(const std::string& command, std::string& raw, si
         if (n >= 0) {
             if (n == 0) advance(1);
             tail.Add(target, static_cast<size_t>(n));
-        } else {
-            // The port failed (device gone): pause, then try once to get it back.
-            TheClock().SleepMs(std::max<uint32_t>(timeoutMs / 100, 1));
+        } else if (noEndMarker) {
+            // The device is expected to restart during this wait: try to get
+            // the port back now and then until the command's own deadline, and
+            // end the wait as soon as it is back.
+            const bool back = AwaitRestart(timeoutMs, deadline);
             advance(static_cast<int>(timeoutMs / 10000));
-            const bool reopened = OpenPort();
-            if (reopened) ++portReturns_;
-            if (reopened && noEndMarker) break;
+            if (back || state_.load() == LinkState::Lost) break;
+        } else if (!WaitForPort()) {
+            break;  // gone for good: the answer so far is all there is
         }
         if (!noEndMarker && tail.EndsWithMarker()) break;
     }
+
+    // A restart that did not come within the command's wait is left to the
+    // next command, which waits for the port within the batch's window.
+    if (state_.load() == LinkState::Waiting) SetState(LinkState::Up);
 
     if (m_commandLog.IsOpen()) m_commandLog.WriteRawResponse(startWall, Clock::WallSeconds(), static_cast<int>(timeoutMs), raw);
     return true;

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "link/CommandLog.h"
+#include "link/LinkWatcher.h"
 #include "link/PortSource.h"
 #include "link/SerialPort.h"
+#include "support/Clock.h"
 
 namespace merivane {
 
@@ -25,6 +27,13 @@ struct PortProblem {
 
 // The device link: the port name and the open port, the command log, and
 // the exchange of one command line and its answer. One object per device.
+//
+// When the port vanishes (a pulled cable, a device that restarts, a hub that
+// drops out) the transport waits for it to come back under the name it was
+// opened by. A batch gets one such wait of about a minute, however many of
+// its commands meet the missing port: when it runs out, or the user gives it
+// up, the link is lost and every further command fails at once. The next
+// batch tries the port again briefly, so a device plugged back in is found.
 class Transport {
 public:
     // Picks one of several candidate ports; returns the chosen (or typed) name,
@@ -51,9 +60,27 @@ public:
     // poll step (bounded, so a device that never stops talking cannot hang us).
     bool FlushPort();
 
+    // Starts a batch or an upload: a fresh wait window and no cancel pending.
+    // A link that was lost is tried again briefly (kShortReopenAttempts).
+    void BeginBatch();
+    // Gives up the wait for a vanished port (the user pressed Cancel): the
+    // link is lost at once. Safe from any thread.
+    void CancelWait();
+    // True when a wait was given up or the program is being interrupted.
+    bool Cancelled() const;
+    LinkState State() const { return state_.load(); }
+    // Told of waits for a vanished port (null: nobody). Set it before the
+    // batch starts; it is called on the batch's thread.
+    void SetWatcher(LinkWatcher* watcher) { watcher_.store(watcher); }
+    LinkWatcher* Watcher() const { return watcher_.load(); }
+
     // Writes one command line (nothing for the pseudo-command "SLEEP").
     // Nonzero when written.
     int SendCommand(const std::string& command);
+    // Writes one last command line without waiting for a vanished port: one
+    // attempt to reopen it, and the write. For the console resume at the end
+    // of a run, which must not keep a closing program alive.
+    int SendCommandOnce(const std::string& command);
     // Collects the raw answer to `command` into `raw` (at most size - 1 bytes)
     // until an end marker, the time-out, or (with noEndMarker) a port that came
     // back after being lost. False only when the port cannot take the polling
@@ -79,11 +106,23 @@ public:
     const std::vector<PortProblem>& LastProblems() const { return problems_; }
 
     // Bounds of the recovery loops (product milliseconds).
-    static constexpr int kReopenAttempts = 60;
+    static constexpr uint64_t kReopenWindowMs = 60000;  // one batch's wait for a vanished port
+    static constexpr uint64_t kReopenPauseMs = 1000;    // between two attempts to reopen
+    static constexpr int kShortReopenAttempts = 4;      // a new batch on a lost link: about 3 s
     static constexpr uint64_t kFlushLimitMs = 3000;
 
 private:
     bool OpenAndConfigure(const std::string& path);
+    // Waits for the vanished port within the batch's window. True when it is
+    // back and open; false when the link is lost.
+    bool WaitForPort();
+    // A read failed while waiting for an answer that only ends when the
+    // device has restarted: one reopen attempt after the command's pause.
+    // True when the port is back.
+    bool AwaitRestart(uint32_t timeoutMs, const Deadline& deadline);
+    // Pauses up to `ms`, in short steps so that a cancel ends it quickly.
+    void PauseUnlessCancelled(uint64_t ms);
+    void SetState(LinkState state, int secondsLeft = 0);
 
     PortSource* source_;
     std::string m_portName;
@@ -91,6 +130,10 @@ private:
     CommandLog m_commandLog;
     std::vector<PortProblem> problems_;
     std::atomic<uint64_t> portReturns_{0};
+    std::atomic<LinkState> state_{LinkState::Up};
+    std::atomic<bool> cancel_{false};
+    std::atomic<LinkWatcher*> watcher_{nullptr};
+    uint64_t windowEndsAt_ = 0;  // product time; 0: no wait begun in this batch
 };
 
 }  // namespace merivane

@@ -4,6 +4,7 @@
 
 #include "link/Transport.h"
 #include "support/Clock.h"
+#include "support/Interruption.h"
 #include "support/ProgressSink.h"
 #include "support/RegularFile.h"
 
@@ -45,6 +46,7 @@ public:
 
     void Run() {
         if (!ReadRegularFile(source_.localPath, kMaxUploadBytes, data_)) return;
+        transport_.BeginBatch();
         const long size = static_cast<long>(data_.size());
         if (bar_) {
             bar_->SetRange(0, static_cast<int>(static_cast<uint16_t>(size / 1024 + 10)));
@@ -58,6 +60,9 @@ public:
         Step();
         if (!Exchange(transport_, "AT&USBINTERFACE=9," + destination + "\r\n", 30000)) return;
         Step();
+        // Past this point the device takes every byte as file content: an
+        // interrupted program still sends them all, so stop before it.
+        if (InterruptionRequested()) return;
         if (!Exchange(transport_, "AT&USBINTERFACE=5\r\n", 4000, 2000)) return;
         Step();
         CommandLog& log = transport_.Log();

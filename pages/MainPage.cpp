@@ -42,7 +42,9 @@ DeviceIdentity& MainPage::Identity() {
 void MainPage::DoDataExchange(DataExchange& exchange) {
     DeviceIdentity& identity = Identity();
     exchange.Text(ui_->modemTypeEdit, identity.modemMaker);
-    exchange.Text(ui_->statusEdit, identity.status);
+    // The link's state decides between the identified status and "Disconnected".
+    std::string statusLine = Context().app ? Context().app->StatusText() : identity.status;
+    exchange.Text(ui_->statusEdit, statusLine);
     exchange.Text(ui_->imeiEdit, identity.serialNumber);
     exchange.Text(ui_->imsiEdit, identity.imsi);
     exchange.Text(ui_->modemRevisionEdit, identity.modemRevision);

@@ -69,4 +69,9 @@ bool Deadline::Passed() const {
 
 uint64_t Deadline::ElapsedMs() const { return TheClock().NowMs() - startMs_; }
 
+uint64_t Deadline::RemainingMs() const {
+    const uint64_t elapsed = ElapsedMs();
+    return elapsed < timeoutMs_ ? timeoutMs_ - elapsed : 0;
+}
+
 }  // namespace merivane

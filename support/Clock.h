@@ -76,6 +76,8 @@ public:
     Deadline(uint64_t timeoutMs, bool withReceiveFloor = false);
     bool Passed() const;
     uint64_t ElapsedMs() const;
+    // Product milliseconds until start + timeout (0 once that has passed).
+    uint64_t RemainingMs() const;
 
 private:
     uint64_t timeoutMs_;

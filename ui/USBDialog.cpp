@@ -30,7 +30,7 @@ class USBDialog::StepRelay : public BatchObserver {
 };
 
 USBDialog::USBDialog(Transport& transport, QWidget* parent)
-    : WorkerDialog(parent), transport_(transport), ui_(std::make_unique<Ui::USBDialog>()) {
+    : WorkerDialog(transport, parent), ui_(std::make_unique<Ui::USBDialog>()) {
     ui_->setupUi(this);
     // The port name and the step texts (which name device files) are shown as they are.
     ui_->portLine->setTextFormat(Qt::PlainText);
@@ -47,13 +47,13 @@ QString USBDialog::StepText() const { return ui_->stepText->text(); }
 
 void USBDialog::PrepareRun() {
     ui_->portLine->setText(QString::asprintf("Communicating with the device on %s. Please wait...",
-                                             transport_.PortName().c_str()));
+                                             Link().PortName().c_str()));
     ui_->stepText->clear();
     PrepareBatchProgress(commands, progress_);
     progress_->Refresh();
 }
 
-void USBDialog::Work() { RunCommands(transport_, commands, progress_, relay_.get()); }
+void USBDialog::Work() { RunCommands(Link(), commands, progress_, relay_.get()); }
 
 void USBDialog::WorkFinished() { progress_->Refresh(); }
 

@@ -45,7 +45,6 @@ class USBDialog : public WorkerDialog {
 
     void ShowStep(int position, const QString& message);
 
-    Transport& transport_;
     std::unique_ptr<Ui::USBDialog> ui_;
     ThreadSafeProgress* progress_;
     std::unique_ptr<StepRelay> relay_;

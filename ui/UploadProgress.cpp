@@ -8,7 +8,7 @@
 namespace merivane {
 
 UploadProgress::UploadProgress(Transport& transport, QWidget* parent)
-    : WorkerDialog(parent), transport_(transport), ui_(std::make_unique<Ui::UploadProgress>()) {
+    : WorkerDialog(transport, parent), ui_(std::make_unique<Ui::UploadProgress>()) {
     ui_->setupUi(this);
     progress_ = new ThreadSafeProgress(ui_->progressBar, this);
 }
@@ -33,7 +33,7 @@ void UploadProgress::PrepareRun() {
     progress_->Refresh();
 }
 
-void UploadProgress::Work() { UploadFile(transport_, source_, progress_, finished_); }
+void UploadProgress::Work() { UploadFile(Link(), source_, progress_, finished_); }
 
 void UploadProgress::WorkFinished() { progress_->Refresh(); }
 

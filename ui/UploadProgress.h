@@ -19,9 +19,9 @@ class Transport;
 
 // "Uploading to device...": uploads one local file on a worker thread while it
 // shows the path and one bar step per stage and chunk. It reports nothing;
-// the caller verifies the stored file by its digest afterwards. It offers no
-// cancel: a device that was told the size waits for every byte and would take
-// the next commands as file content.
+// the caller verifies the stored file by its digest afterwards. Its Cancel
+// works only while the device is gone: a device that was told the size waits
+// for every byte and would take the next commands as file content.
 class UploadProgress : public WorkerDialog {
     Q_OBJECT
   public:
@@ -43,7 +43,6 @@ class UploadProgress : public WorkerDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
-    Transport& transport_;
     std::unique_ptr<Ui::UploadProgress> ui_;
     ThreadSafeProgress* progress_;
     UploadSource source_;

@@ -1,20 +1,70 @@
 #include "ui/WorkerDialog.h"
 
+#include <QBoxLayout>
+#include <QLabel>
 #include <QMetaObject>
+#include <QPushButton>
+
+#include "link/Transport.h"
+#include "ui/QtText.h"
 
 namespace merivane {
 
-WorkerDialog::WorkerDialog(QWidget* parent)
+// Carries the transport's wait notices from the worker to the dialog.
+class WorkerDialog::WaitRelay : public LinkWatcher {
+  public:
+    explicit WaitRelay(WorkerDialog& dialog) : dialog_(dialog) {}
+    void LinkStateChanged(LinkState state, int secondsLeft) override {
+        QMetaObject::invokeMethod(
+            &dialog_, [this, state, secondsLeft] { dialog_.ShowLinkState(state, secondsLeft); },
+            Qt::QueuedConnection);
+    }
+
+  private:
+    WorkerDialog& dialog_;
+};
+
+WorkerDialog::WorkerDialog(Transport& transport, QWidget* parent)
     // A caption and nothing else: no close box, no window menu.
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      transport_(transport),
+      relay_(std::make_unique<WaitRelay>(*this)) {
     setModal(true);
 }
 
 WorkerDialog::~WorkerDialog() { JoinWorker(); }
 
+void WorkerDialog::AddWaitRow() {
+    if (cancelButton_ != nullptr) return;
+    auto* box = qobject_cast<QBoxLayout*>(layout());
+    if (box == nullptr) {
+        box = new QVBoxLayout;
+        delete layout();
+        setLayout(box);
+    }
+    waitText_ = new QLabel(this);
+    waitText_->setObjectName("waitText");
+    waitText_->setTextFormat(Qt::PlainText);
+    waitText_->setWordWrap(true);
+    waitText_->hide();
+    cancelButton_ = new QPushButton(tr("Cancel"), this);
+    cancelButton_->setObjectName("cancelButton");
+    cancelButton_->setAutoDefault(false);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(cancelButton_);
+    box->addWidget(waitText_);
+    box->addLayout(row);
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { transport_.CancelWait(); });
+}
+
 int WorkerDialog::exec() {
     JoinWorker();
+    AddWaitRow();
+    ShowLinkState(LinkState::Up, 0);
     PrepareRun();
+    LinkWatcher* const before = transport_.Watcher();
+    transport_.SetWatcher(relay_.get());
     const uint64_t run = ++run_;
     running_.store(true);
     worker_ = std::thread([this, run] {
@@ -26,15 +76,28 @@ int WorkerDialog::exec() {
     // The modal loop can only end early when the application itself is quitting;
     // the job still owns its data until it ends.
     JoinWorker();
+    transport_.SetWatcher(before);
     running_.store(false);
     return result;
 }
+
+void WorkerDialog::ShowLinkState(LinkState state, int secondsLeft) {
+    const bool waiting = state == LinkState::Waiting && running_.load();
+    waitText_->setVisible(waiting);
+    if (waiting) waitText_->setText(ToQt(WaitingForDeviceText(secondsLeft)));
+    cancelButton_->setEnabled(waiting);
+}
+
+bool WorkerDialog::WaitingForDevice() const { return cancelButton_ != nullptr && cancelButton_->isEnabled(); }
+
+QString WorkerDialog::WaitText() const { return waitText_ != nullptr && !waitText_->isHidden() ? waitText_->text() : QString(); }
 
 void WorkerDialog::OnWorkerDone(uint64_t run) {
     // A notice from an earlier run that ended without its modal loop must not
     // close a later run.
     if (run != run_ || !running_.load()) return;
     running_.store(false);
+    ShowLinkState(LinkState::Up, 0);
     WorkFinished();
     accept();
 }
@@ -45,7 +108,11 @@ void WorkerDialog::done(int result) {
 }
 
 void WorkerDialog::reject() {
-    if (running_.load()) return;
+    // Escape and the close box give up a wait for a vanished device, nothing else.
+    if (running_.load()) {
+        if (WaitingForDevice()) transport_.CancelWait();
+        return;
+    }
     QDialog::reject();
 }
 

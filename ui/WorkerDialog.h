@@ -3,20 +3,33 @@
 #include <QDialog>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <thread>
+
+#include "link/LinkWatcher.h"
+
+class QLabel;
+class QPushButton;
 
 namespace merivane {
 
-// A modal dialog whose run is one piece of work on a worker thread. exec()
-// prepares the dialog, starts the worker and runs the modal loop; the worker's
-// end closes the dialog. Nothing else can end the run while the worker is
-// busy: Escape, the close box and stray done() calls are ignored, and exec()
-// joins the worker before it returns, so the caller never sees a half-run job.
-// The same dialog may be run again.
+class Transport;
+
+// A modal dialog whose run is one piece of work with the device on a worker
+// thread. exec() prepares the dialog, starts the worker and runs the modal
+// loop; the worker's end closes the dialog. While bytes may flow nothing ends
+// the run: Escape, the close box and stray done() calls are ignored, and
+// exec() joins the worker before it returns, so the caller never sees a
+// half-run job. The same dialog may be run again.
+//
+// The one exception is a wait for a device that has gone away: the dialog
+// then says so, counts the seconds down and enables its Cancel button (and
+// Escape), which gives the wait up. Nothing can reach a device that is gone,
+// so the job then fails quickly and the dialog closes.
 class WorkerDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit WorkerDialog(QWidget* parent = nullptr);
+    explicit WorkerDialog(Transport& transport, QWidget* parent = nullptr);
     ~WorkerDialog() override;
 
     int exec() override;
@@ -24,6 +37,9 @@ class WorkerDialog : public QDialog {
     void reject() override;
 
     bool WorkerRunning() const { return running_.load(); }
+    // True while the job waits for the vanished device (Cancel is enabled).
+    bool WaitingForDevice() const;
+    QString WaitText() const;
 
   protected:
     // User-interface thread, before the worker starts: set up texts and the bar.
@@ -33,10 +49,20 @@ class WorkerDialog : public QDialog {
     // User-interface thread, after the job and before the dialog closes.
     virtual void WorkFinished() {}
 
+    Transport& Link() { return transport_; }
+
   private:
+    class WaitRelay;
+
     void OnWorkerDone(uint64_t run);
     void JoinWorker();
+    void AddWaitRow();
+    void ShowLinkState(LinkState state, int secondsLeft);
 
+    Transport& transport_;
+    std::unique_ptr<WaitRelay> relay_;
+    QLabel* waitText_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
     std::thread worker_;
     std::atomic<bool> running_{false};
     uint64_t run_ = 0;

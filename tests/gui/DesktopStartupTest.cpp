@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
 #include <QTabWidget>
 #include <chrono>
 #include <thread>
@@ -41,29 +43,36 @@ class DesktopStartupTest : public ::testing::TestWithParam<StartupCase> {
   protected:
     DesktopStartupTest() : clock_(50.0, 1500), installed_(clock_) {}
 
+    // A started device of the given kind, and start-up told to use its port.
+    std::unique_ptr<sim::SimulatedDevice> StartDevice(const std::string& name,
+                                                      sim::Product product = sim::Product::Brivel,
+                                                      bool radio = true) {
+        sim::DeviceOptions options;
+        options.linkPath = dir_.File(name);
+        options.product = product;
+        options.radio = radio;
+        auto device = std::make_unique<sim::SimulatedDevice>(options);
+        EXPECT_TRUE(device->Start());
+        startup_.portPath = device->LinkPath();
+        return device;
+    }
+
     ScaledClock clock_;
     ScopedClock installed_;
     test::TempDir dir_;
+    StartupOptions startup_;
 };
 
 TEST_P(DesktopStartupTest, TheSheetShowsThePagesOfTheProductAndClosingGivesTheConsoleBack) {
     const StartupCase& c = GetParam();
-    sim::DeviceOptions options;
-    options.linkPath = dir_.File("ttyDEVICE");
-    options.product = c.product;
-    options.radio = c.radio;
-    sim::SimulatedDevice device(options);
-    ASSERT_TRUE(device.Start());
-
+    const auto device = StartDevice("ttyDEVICE", c.product, c.radio);
     CKestrionApp app(std::make_unique<FixedPortSource>());
     test::ScriptedPrompts prompts;
-    StartupOptions startup;
-    startup.portPath = device.LinkPath();
 
     std::vector<std::string> tabs;
     QString status;
     QString product;
-    RunDesktop(app, startup, prompts, [&](KestrionPropertySheet& sheet) {
+    RunDesktop(app, startup_, prompts, [&](KestrionPropertySheet& sheet) {
         for (int i = 0; i < sheet.Tabs()->count(); ++i)
             tabs.push_back(sheet.Tabs()->tabText(i).toStdString());
         status = sheet.Page(0)->findChild<QLineEdit*>("statusEdit")->text();
@@ -72,13 +81,56 @@ TEST_P(DesktopStartupTest, TheSheetShowsThePagesOfTheProductAndClosingGivesTheCo
     });
 
     EXPECT_EQ(tabs, c.tabs);
-    EXPECT_EQ(status.toStdString(), "Connected (" + device.LinkPath() + ")");
+    EXPECT_EQ(status.toStdString(), "Connected (" + device->LinkPath() + ")");
     EXPECT_TRUE(product.startsWith(QString::fromStdString(sim::ProductName(c.product))))
         << product.toStdString();
     EXPECT_TRUE(prompts.ShownPrompts().empty());
     // The console command is written without waiting for an answer; give the device time to read
     // it.
-    EXPECT_TRUE(WaitForLastCommand(device, "AT&usbinterface=55,go"));
+    EXPECT_TRUE(WaitForLastCommand(*device, "AT&usbinterface=55,go"));
+}
+
+// The start-up window is up before the device hears anything, the event loop
+// runs while start-up talks to the device, and closing the window gives
+// start-up up with the console given back.
+TEST_F(DesktopStartupTest, StartUpShowsItsWindowFirstKeepsTheLoopAliveAndCanBeGivenUp) {
+    for (const bool giveUp : {false, true}) {
+        const auto device = StartDevice(giveUp ? "ttyQUIT" : "ttyDEVICE");
+        CKestrionApp app(std::make_unique<FixedPortSource>());
+        test::ScriptedPrompts prompts;
+
+        const auto startupWindow = []() -> QWidget* {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == "startupWindow" && top->isVisible()) return top;
+            return nullptr;
+        };
+        // The first events the program handles come before start-up's first exchange.
+        bool windowBeforeAnyCommand = false;
+        QTimer::singleShot(0, [&] {
+            windowBeforeAnyCommand = startupWindow() != nullptr && device->ReceivedCommands().empty();
+        });
+        int ticksWithWindow = 0;
+        QTimer watch;
+        watch.callOnTimeout([&] {
+            QWidget* window = startupWindow();
+            if (window == nullptr) return;
+            ++ticksWithWindow;
+            if (giveUp && device->ConsolePaused()) window->close();
+        });
+        watch.start(5);
+        bool sheetShown = false;
+        RunDesktop(app, startup_, prompts, [&](KestrionPropertySheet& sheet) {
+            sheetShown = true;
+            sheet.reject();
+        });
+        watch.stop();
+
+        EXPECT_TRUE(windowBeforeAnyCommand) << giveUp;
+        EXPECT_GE(ticksWithWindow, giveUp ? 1 : 3) << "the event loop stood still during start-up";
+        EXPECT_EQ(sheetShown, !giveUp);
+        EXPECT_TRUE(prompts.ShownPrompts().empty());
+        EXPECT_TRUE(WaitForLastCommand(*device, "AT&usbinterface=55,go")) << giveUp;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -203,5 +203,27 @@ TEST_F(MainPageRefreshTest, RefreshReadsTheDeviceAgain) {
     EXPECT_EQ(page.LinkState(), MainPage::Indicator::Lit);
 }
 
+// A Refresh that loses the device says so on the status line; the next Refresh,
+// with the device back on a new terminal behind the same name, reconnects.
+TEST_F(MainPageRefreshTest, TheStatusLineFollowsALostLinkAndRefreshReconnects) {
+    g_product = kBrivel;
+    app_.Identity().status = "Connected (" + app_.PortName() + ")";
+    MainPage page;
+    KestrionPropertySheet sheet(PageContext{&app_, nullptr, &executor_});
+    sheet.AddPage(&page);
+    sheet.show();
+    auto* refresh = page.findChild<QPushButton*>("refreshButton");
+    auto status = [&] { return page.findChild<QLineEdit*>("statusEdit")->text().toStdString(); };
+
+    device_->Unplug();
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    EXPECT_EQ(status(), "Disconnected (" + app_.PortName() + ")");
+
+    device_->Plug();
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    EXPECT_EQ(status(), "Connected (" + app_.PortName() + ")");
+    EXPECT_EQ(page.findChild<QLineEdit*>("productEdit")->text(), kGateway);
+}
+
 }  // namespace
 }  // namespace merivane

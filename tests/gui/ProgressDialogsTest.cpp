@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <atomic>
 #include <random>
@@ -113,6 +114,47 @@ TEST_F(ProgressDialogsTest, UploadProgressUploadsTheFileTheDeviceThenHolds) {
     std::string local;
     ASSERT_TRUE(FileMd5Hex(path, local));
     EXPECT_NE(check.commands[0].result.find(local), std::string::npos) << check.commands[0].result;
+}
+
+// The runner and the upload dialog both wait visibly for a vanished device and
+// let the user give that wait up; Cancel is disabled while the device is there.
+TEST_F(ProgressDialogsTest, CancelGivesUpTheWaitForAVanishedDeviceAndTheDialogCloses) {
+    const std::string path = dir_.File("main.py");
+    test::WriteWholeFile(path, std::string(3000, 'p'));
+    USBDialog runner(transport_);
+    runner.commands = {{"AT+CSQ\r\n", "signal", 2000}, {"AT+CGMI\r\n", "maker", 2000}};
+    UploadProgress upload(transport_);
+    upload.SetUploadSource(path, false, false);
+    for (WorkerDialog* dialog : std::initializer_list<WorkerDialog*>{&runner, &upload}) {
+        device_->Plug();
+        transport_.BeginBatch();
+        device_->Unplug();
+        bool cancelEnabledAtStart = true;
+        QString waitText;
+        uint64_t cancelledAt = 0;
+        QTimer poll;
+        poll.callOnTimeout([&] {
+            auto* cancel = dialog->findChild<QPushButton*>("cancelButton");
+            if (cancel == nullptr || cancelledAt != 0) return;
+            if (!dialog->WaitingForDevice()) return;
+            waitText = dialog->WaitText();
+            cancelledAt = Clock::RealNowMs();
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        });
+        test::WhenModalAppears([&](QWidget* modal) {
+            cancelEnabledAtStart = modal->findChild<QPushButton*>("cancelButton")->isEnabled();
+            poll.start(5);
+        });
+        EXPECT_EQ(dialog->exec(), QDialog::Accepted);
+        poll.stop();
+        ASSERT_NE(cancelledAt, 0u) << "the dialog never showed the wait";
+        EXPECT_LT(Clock::RealNowMs() - cancelledAt, 1000u);
+        EXPECT_FALSE(cancelEnabledAtStart);
+        EXPECT_TRUE(waitText.startsWith("The device has gone away (unplugged or restarting). Waiting for it to come back"))
+            << waitText.toStdString();
+        EXPECT_EQ(transport_.State(), LinkState::Lost);
+    }
+    for (const USBCommand& command : runner.commands) EXPECT_EQ(command.failed, 1);
 }
 
 // A device that echoes nothing and answers each line with OK only when the

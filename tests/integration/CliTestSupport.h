@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -54,10 +55,12 @@ struct CliTerminal {
 // Runs merivane-cli with `args` in `workDir` (when given). `environment` adds or
 // replaces variables; MERIVANE_CLI_PORTS is taken away unless given, so the machine's
 // own ports never take part. Stops the program after `limitMs` real milliseconds.
+// `watch`, when given, sees the process and what it wrote so far about every 100 ms.
 inline CliRun RunCli(const std::vector<std::string>& args,
                      const std::map<std::string, std::string>& environment = {},
                      const std::string& workDir = {}, const CliTerminal& terminal = {},
-                     int limitMs = 240000) {
+                     int limitMs = 240000,
+                     const std::function<void(pid_t, const CliRun&)>& watch = {}) {
     std::map<std::string, std::string> variables;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
@@ -121,6 +124,7 @@ inline CliRun RunCli(const std::vector<std::string>& args,
     const uint64_t end = Clock::RealNowMs() + static_cast<uint64_t>(limitMs);
     while ((fds[0] >= 0 || fds[1] >= 0) && Clock::RealNowMs() < end) {
         pollfd polled[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
+        if (watch) watch(pid, run);
         if (poll(polled, 2, 100) <= 0) continue;
         for (int i = 0; i < 2; ++i) {
             if (fds[i] < 0 || polled[i].revents == 0) continue;

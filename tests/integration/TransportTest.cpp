@@ -209,14 +209,25 @@ TEST_F(TransportTest, ASendWhileTheDeviceIsAwayWaitsForItToComeBack) {
     EXPECT_EQ(parsed, "+CSQ: 17,99");
 }
 
-TEST_F(TransportTest, ASendGivesUpWhenTheDeviceNeverComesBack) {
+TEST_F(TransportTest, ASendGivesUpAfterOneWindowAndLaterCommandsOfTheBatchFailAtOnce) {
     ScaledClock fast(200.0, 0);
     ScopedClock installed(fast);
     device_->Unplug();
-    const Deadline bound(Transport::kReopenAttempts * 1000 + 1);
+    transport_.BeginBatch();
+    const Deadline window(Transport::kReopenWindowMs);
     EXPECT_EQ(transport_.SendCommand("AT\r\n"), 0);
-    EXPECT_TRUE(bound.Passed()) << "about a minute of attempts";
-    EXPECT_FALSE(transport_.ReceiveResponse("AT\r\n", raw_, kRoom, 1000, false, nullptr));
+    EXPECT_TRUE(window.Passed()) << "about a minute of attempts";
+    EXPECT_EQ(transport_.State(), LinkState::Lost);
+    const Deadline next(100);
+    EXPECT_EQ(transport_.SendCommand("AT+CSQ\r\n"), 0);
+    EXPECT_FALSE(next.Passed()) << "a lost link fails without another wait";
+
+    // A new batch tries the port again, briefly, and finds a device that is back.
+    device_->Plug();
+    transport_.BeginBatch();
+    EXPECT_EQ(transport_.State(), LinkState::Up);
+    std::string parsed;
+    EXPECT_TRUE(Exchange("AT+CSQ\r\n", 2000, parsed));
 }
 
 }  // namespace
