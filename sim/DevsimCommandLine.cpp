@@ -12,7 +12,9 @@ const char* DevsimCommandLine::Usage() {
            "                       [--fault SPEC]... [--no-sim] [--quiet-console]\n"
            "faults: silent:CMD error:CMD echo-only:CMD bad-xml:CMD huge:CMD garbage split slow:MS\n"
            "        unplug-after-bytes:N corrupt-upload corrupt-download\n"
-           "        stall-upload:MS chatter-forever\n";
+           "        stall-upload:MS chatter-forever\n"
+           "signals: SIGUSR1 unplugs the device, SIGUSR2 plugs it in again (a new terminal\n"
+           "         behind the same link)\n";
 }
 
 bool DevsimCommandLine::Parse(const std::vector<std::string>& args, std::string& error) {

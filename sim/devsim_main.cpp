@@ -30,6 +30,9 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);
+    // A cable pulled and put back, on request: SIGUSR1 unplugs, SIGUSR2 plugs in again.
+    sigaddset(&stopSignals, SIGUSR1);
+    sigaddset(&stopSignals, SIGUSR2);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -44,8 +47,17 @@ int main(int argc, char** argv) {
     printf("READY %s\n", device.LinkPath().c_str());
     fflush(stdout);
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    for (;;) {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        if (signal == SIGUSR1) {
+            device.Unplug();
+        } else if (signal == SIGUSR2) {
+            device.Plug();
+        } else {
+            break;
+        }
+    }
     device.Stop();
     return 0;
 }

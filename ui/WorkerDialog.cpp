@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
+#include <algorithm>
 
 #include "link/Transport.h"
 #include "ui/QtText.h"
@@ -42,6 +43,8 @@ void WorkerDialog::AddWaitRow() {
         delete layout();
         setLayout(box);
     }
+    // The form's width stays when the dialog later fits itself to the wait text.
+    setMinimumWidth(std::max(minimumWidth(), width()));
     waitText_ = new QLabel(this);
     waitText_->setObjectName("waitText");
     waitText_->setTextFormat(Qt::PlainText);
@@ -83,9 +86,12 @@ int WorkerDialog::exec() {
 
 void WorkerDialog::ShowLinkState(LinkState state, int secondsLeft) {
     const bool waiting = state == LinkState::Waiting && running_.load();
-    waitText_->setVisible(waiting);
     if (waiting) waitText_->setText(ToQt(WaitingForDeviceText(secondsLeft)));
     cancelButton_->setEnabled(waiting);
+    if (waitText_->isHidden() == waiting) {
+        waitText_->setVisible(waiting);
+        adjustSize();  // room for the wrapped wait text, and none left over after it
+    }
 }
 
 bool WorkerDialog::WaitingForDevice() const { return cancelButton_ != nullptr && cancelButton_->isEnabled(); }
