@@ -19,6 +19,15 @@ void SayError(Prompts& prompts, const std::string& text) {
     prompts.Inform(text, kErrorCaption, Prompts::Icon::Error);
 }
 
+// A configuration backup is a settings request: "rci_request" holding "set_setting".
+bool IsSettingsRequest(xmlDoc* document) {
+    const xmlNode* root = xmlDocGetRootElement(document);
+    if (root == nullptr || xmlStrcmp(root->name, BAD_CAST "rci_request") != 0) return false;
+    for (const xmlNode* child = root->children; child != nullptr; child = child->next)
+        if (child->type == XML_ELEMENT_NODE && xmlStrcmp(child->name, BAD_CAST "set_setting") == 0) return true;
+    return false;
+}
+
 }  // namespace
 
 bool LoadSettingsReadBack(const std::string* answer, DocumentStore& documents, Prompts& prompts) {
@@ -40,16 +49,27 @@ RestoreOutcome RestoreSettings(const std::string& path, DocumentStore& documents
         return RestoreOutcome::Refused;
     }
     const XmlDocPtr backup = ParseDocumentFile(path, kMaxBackupFileBytes);
-    const std::string text = backup ? SerializeForSending(backup.get()) : std::string();
+    const std::string text =
+        backup && IsSettingsRequest(backup.get()) ? SerializeForSending(backup.get()) : std::string();
     if (text.empty()) {
         SayError(prompts, FillIn("The file %s is not a configuration backup.", {path}));
         return RestoreOutcome::Refused;
     }
 
-    const std::string readBack = rci::InlineCommand(rci::kQuerySettings);
-    CommandList list = {
+    // The settings first, on their own: a device that refuses them keeps its own
+    // and is not restarted for nothing.
+    CommandList send = {
         {std::string(rci::kTwoPartLeadIn), kSendingMessage, 5000},
         {text, kSendingMessage, 30000},
+    };
+    executor.RunBatch(send);
+    if (send[0].failed || send[1].failed) {
+        SayError(prompts, kBackupRefused);
+        return RestoreOutcome::RefusedByDevice;
+    }
+
+    const std::string readBack = rci::InlineCommand(rci::kQuerySettings);
+    CommandList list = {
         {"at+CFUN=1\r\n", "Rebooting device...", 10000},
         {readBack, "Retrieving settings from the device...", 8000},
     };

@@ -10,18 +10,23 @@ class DocumentStore;
 class Prompts;
 
 inline constexpr char kNoRestoreFile[] = "You must select the configuration file to restore.";
+inline constexpr char kBackupRefused[] =
+    "The device refused the backup and kept its settings. It was not restarted.";
 // A backup holds the device's settings document, a few kilobytes to some hundreds; a
 // larger file is not one and is not taken into memory.
 inline constexpr uint64_t kMaxBackupFileBytes = 10 * 1024 * 1024;
 
 enum class RestoreOutcome {
-    Refused,              // nothing was sent: no path, an unreadable file, not XML (said)
+    Refused,              // nothing was sent: no path, an unreadable file, no backup (said)
+    RefusedByDevice,      // the device answered the settings with ERROR: not restarted (said)
     Restored,             // sent, the device rebooted and its settings are loaded
     SettingsNotReadBack,  // sent, but no settings came back: the settings slot is empty (said)
 };
 
 // Sends a configuration backup file to the device as it is (serialised as every
-// document is for sending), reboots the device and reads its settings back.
+// document is for sending), reboots the device and reads its settings back. A file
+// that is no settings request (root "rci_request" holding "set_setting") is refused
+// unsent; a device that refuses the settings is not rebooted.
 RestoreOutcome RestoreSettings(const std::string& path, DocumentStore& documents,
                                BatchExecutor& executor, Prompts& prompts);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -25,6 +26,13 @@ inline constexpr char kSettingsNotReadBack[] =
 // value is dropped. No other sequence is special, so texts from the device or the user
 // cannot act as format directives.
 std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values);
+
+// What the device answered, fit to quote in a message: at most kExcerptChars
+// characters (then "..."), control characters written as \r, \n, \t or \xNN, and
+// "nothing (the device did not answer)" for an empty answer. The command log keeps
+// the whole answer.
+inline constexpr size_t kExcerptChars = 200;
+std::string DeviceAnswerExcerpt(std::string_view answer);
 
 // A local file that cannot be read, or not as a whole: the path, then the reason.
 inline constexpr char kCannotReadFilePattern[] = "The file %s cannot be read (%s).";

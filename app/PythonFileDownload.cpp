@@ -98,7 +98,7 @@ class FileDownload {
             const bool taken = FileMd5Hex(file.TemporaryPath(), written);
             if (!DigestsMatch(taken, written, deviceDigest)) {
                 file.Discard();
-                const std::string text = FillIn(kDownloadMismatchPattern, {written, deviceDigest});
+                const std::string text = FillIn(kDownloadMismatchPattern, {written, DeviceAnswerExcerpt(deviceDigest)});
                 return Ask(text) == Prompts::Answer::Retry ? SaveResult::RetryFetch
                                                            : SaveResult::GiveUp;
             }

@@ -25,7 +25,7 @@ VerifiedUploadResult RunVerifiedUpload(const VerifiedUploadPlan& plan, BatchExec
             result.verified = true;
             return result;
         }
-        const Prompts::Answer answer = prompts.RetryCancel(plan.mismatchText(local, device),
+        const Prompts::Answer answer = prompts.RetryCancel(plan.mismatchText(local, DeviceAnswerExcerpt(device)),
                                                            kErrorCaption, Prompts::Icon::Error);
         if (answer != Prompts::Answer::Retry) return result;
         if (!plan.beforeRetry.empty()) {

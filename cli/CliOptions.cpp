@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "settings/SettingText.h"
+
 #include <cstdlib>
 
 namespace merivane::cli {
@@ -76,6 +78,11 @@ bool CheckCommandArguments(const CliOptions& options, std::string& error) {
             std::string value;
             if (!SplitAssignment(assignment, path, value)) {
                 error = "\"" + assignment + "\" is not PATH=VALUE";
+                return false;
+            }
+            // A value the document cannot carry would reach the device as an empty setting.
+            if (const std::string why = SettingTextProblem(value, true); !why.empty()) {
+                error = "the value for " + path + " cannot be sent: " + why + "; nothing was sent";
                 return false;
             }
         }

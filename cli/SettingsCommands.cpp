@@ -168,6 +168,9 @@ void RunRestore(DeviceSession& session, CommandReport& report) {
         case RestoreOutcome::Refused:
             report.Fail(kExitUsage, "the file was not sent");
             return;
+        case RestoreOutcome::RefusedByDevice:
+            report.Fail(kExitFailed, "the device refused the backup and kept its settings");
+            return;
         case RestoreOutcome::SettingsNotReadBack:
             report.Fail(kExitFailed, "the device did not send its settings back after the restore");
             return;

@@ -86,8 +86,12 @@ bool Transport::FindAndOpenPort(const Chooser& choose) {
 }
 
 bool Transport::OpenNamedPort(const std::string& path) {
+    problems_.clear();
     m_portName = path;
-    return OpenAndConfigure(path);
+    if (OpenAndConfigure(path)) return true;
+    // Said in the detection message's details, as for a port that discovery found.
+    problems_.push_back({path, m_port.LastError(), m_port.LastErrno()});
+    return false;
 }
 
 bool Transport::OpenPort() {

@@ -102,7 +102,7 @@ public:
     // How often a receive saw the port go away and got it back: a device that
     // restarts (to install firmware, say) does so during a wait.
     uint64_t PortReturns() const { return portReturns_; }
-    // Candidates of the last search that could not be opened, and why.
+    // The ports of the last search (or the port named) that could not be opened, and why.
     const std::vector<PortProblem>& LastProblems() const { return problems_; }
 
     // Bounds of the recovery loops (product milliseconds).

@@ -9,6 +9,7 @@
 
 #include "app/CKestrionApp.h"
 #include "app/Prompts.h"
+#include "settings/SettingText.h"
 #include "ui/QtText.h"
 
 namespace merivane {
@@ -54,12 +55,15 @@ void DataExchange::Fail(QWidget* control, const std::string& message) {
     if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
 }
 
+void DataExchange::SaveText(QWidget* control, const QString& text, std::string& value) {
+    const std::string saved = FromQt(text);
+    if (!SettingTextProblem(saved, true).empty()) return Fail(control, kTextMessage);
+    value = saved;
+}
+
 void DataExchange::Text(QLineEdit* edit, std::string& value) {
     if (Skip()) return;
-    if (save_) {
-        value = FromQt(edit->text());
-        return;
-    }
+    if (save_) return SaveText(edit, edit->text(), value);
     edit->setText(ToQt(value));
     // A text longer than the field shows its beginning.
     edit->setCursorPosition(0);
@@ -98,10 +102,7 @@ void DataExchange::Check(QAbstractButton* box, int& value) {
 
 void DataExchange::ComboString(QComboBox* box, std::string& value) {
     if (Skip()) return;
-    if (save_) {
-        value = FromQt(box->currentText());
-        return;
-    }
+    if (save_) return SaveText(box, box->currentText(), value);
     const QString text = ToQt(value);
     // An empty value in an editable box stays empty rather than taking the first entry's text.
     const int found = (text.isEmpty() && box->isEditable()) ? -1 : FindByPrefix(*box, text);
@@ -113,10 +114,7 @@ void DataExchange::ComboString(QComboBox* box, std::string& value) {
 
 void DataExchange::ComboStringKeepingValue(QComboBox* box, std::string& value) {
     if (Skip()) return;
-    if (save_) {
-        value = FromQt(box->currentText());
-        return;
-    }
+    if (save_) return SaveText(box, box->currentText(), value);
     const QString text = ToQt(value);
     for (int i = box->count() - 1; i >= 0; --i)
         if (box->itemData(i, kAddedEntryRole).toBool() && box->itemText(i) != text)

@@ -5,6 +5,7 @@
 class QAbstractButton;
 class QComboBox;
 class QLineEdit;
+class QString;
 class QWidget;
 
 namespace merivane {
@@ -21,6 +22,8 @@ class DataExchange {
     static constexpr char kIntegerMessage[] = "Please enter an integer.";
     // "%1" and "%2" stand for the bounds.
     static constexpr char kIntegerRangeMessage[] = "Please enter an integer between %1 and %2.";
+    // The message of a text that a setting cannot carry (control characters).
+    static constexpr char kTextMessage[] = "Please enter text without control characters.";
 
     // `prompts` shows the validation messages (may be null: no message).
     DataExchange(bool saveAndValidate, Prompts* prompts);
@@ -51,6 +54,8 @@ class DataExchange {
 
   private:
     bool Skip() const { return failed_; }
+    // Saves `text` into `value` unless a setting cannot carry it (then fails on `control`).
+    void SaveText(QWidget* control, const QString& text, std::string& value);
     void Fail(QWidget* control, const std::string& message);
 
     bool save_;

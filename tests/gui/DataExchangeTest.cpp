@@ -96,6 +96,17 @@ TEST_F(DataExchangeWidgetsTest, ATextThatIsNoNumberFailsWithTheIntegerMessage) {
     EXPECT_TRUE(prompts_.ShownPrompts().empty());
 }
 
+TEST_F(DataExchangeWidgetsTest, ATextWithAControlCharacterFailsAndKeepsTheMember) {
+    std::string apn = "internet";
+    first_->setText(QString::fromUtf8("ab\x01" "cd"));
+    DataExchange save(true, &prompts_);
+    save.Text(first_, apn);
+    EXPECT_TRUE(save.Failed());
+    EXPECT_EQ(apn, "internet");
+    EXPECT_EQ(page_.focusWidget(), first_);
+    EXPECT_EQ(prompts_.Texts(), std::vector<std::string>{DataExchange::kTextMessage});
+}
+
 TEST_F(DataExchangeWidgetsTest, LoadingPutsTheMembersIntoTheControls) {
     std::string text = "hello";
     int number = -12;

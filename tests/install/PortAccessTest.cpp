@@ -95,12 +95,16 @@ struct DetectionPrompt {
 // Start-up with `port` as the one candidate that discovery reports; the user
 // cancels the detection message. Flattened into one text, since it may have
 // to travel from a child process.
-std::string RunStartupAgainst(const std::string& port) {
-    CKestrionApp app(std::make_unique<FixedPortSource>(std::vector<PortEntry>{{{"Varik"}, port}}));
+// Start-up against `port`, found by discovery or, with `named`, given as --port.
+std::string RunStartupAgainst(const std::string& port, bool named = false) {
+    CKestrionApp app(std::make_unique<FixedPortSource>(
+        named ? std::vector<PortEntry>{} : std::vector<PortEntry>{{{"Varik"}, port}}));
     test::ScriptedPrompts prompts;
     StartupHooks hooks;
     hooks.prompts = &prompts;
-    RunStartup(app, StartupOptions{}, hooks);
+    StartupOptions options;
+    if (named) options.portPath = port;
+    RunStartup(app, options, hooks);
     if (prompts.ShownPrompts().size() != 1) return "unexpected prompts";
     const auto& shown = prompts.ShownPrompts()[0];
     return shown.text + '\0' + shown.caption + '\0' + shown.details;
@@ -179,17 +183,19 @@ TEST(PortAccessTest, APortTheUserMayNotOpenIsNamedWithTheGroupAndTheUdevRule) {
     test::PtyPair pty;
     ASSERT_TRUE(pty.Ok());
     const std::string& port = pty.SlavePath();
+    for (const bool named : {false, true}) {
+    SCOPED_TRACE(named ? "named with --port" : "found by discovery");
     std::optional<std::string> flat;
     if (::geteuid() == 0) {
         // Root ignores file modes: the port is made root's alone and opened
         // by an ordinary user.
         ASSERT_EQ(::chown(port.c_str(), 0, 0), 0);
         ASSERT_EQ(::chmod(port.c_str(), 0600), 0);
-        flat = RunInChild(true, [&] { return RunStartupAgainst(port); });
+        flat = RunInChild(true, [&] { return RunStartupAgainst(port, named); });
         if (!flat) GTEST_SKIP() << "cannot switch to user 65534 here";
     } else {
         ASSERT_EQ(::chmod(port.c_str(), 0), 0);
-        flat = RunStartupAgainst(port);
+        flat = RunStartupAgainst(port, named);
     }
     const DetectionPrompt shown = Unpack(*flat);
     EXPECT_EQ(shown.text, kDetectionText);
@@ -200,6 +206,7 @@ TEST(PortAccessTest, APortTheUserMayNotOpenIsNamedWithTheGroupAndTheUdevRule) {
     EXPECT_TRUE(Contains(shown.details, "group dialout")) << shown.details;
     EXPECT_TRUE(Contains(shown.details, "usermod -aG dialout")) << shown.details;
     EXPECT_TRUE(Contains(shown.details, kUdevRuleFileName)) << shown.details;
+    }
 }
 
 // The holder runs as the same user as the tool, so its open files can be
@@ -221,14 +228,16 @@ TEST(PortAccessTest, APortHeldByAnotherProgramNamesThatProgramAndWhatToDo) {
         HoldingProcess holder(port, c.holder);
         ASSERT_TRUE(holder.Holding());
 
-        const DetectionPrompt shown = Unpack(RunStartupAgainst(port));
+        for (const bool named : {false, true}) {
+        const DetectionPrompt shown = Unpack(RunStartupAgainst(port, named));
         EXPECT_EQ(shown.text, kDetectionText);
         EXPECT_EQ(shown.caption, kDetectionCaption);
         EXPECT_EQ(shown.details.rfind(port + ": held by another program", 0), 0u) << shown.details;
-        const std::string named =
+        const std::string holderNamed =
             std::string("Held by ") + c.holder + " (pid " + std::to_string(holder.Pid()) + ").";
-        EXPECT_TRUE(Contains(shown.details, named)) << shown.details;
+        EXPECT_TRUE(Contains(shown.details, holderNamed)) << shown.details;
         EXPECT_TRUE(Contains(shown.details, c.advice)) << shown.details;
+        }
     }
 }
 

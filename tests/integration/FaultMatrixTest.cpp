@@ -251,7 +251,7 @@ const Cell kCells[] = {
     {Op::Restore, F::Silence, kSettingsQuery, "SettingsNotReadBack", D::Changed,
      kSettingsNotReadBack},
     {Op::Restore, F::Silence, kSetSettings, "Restored|SettingsNotReadBack", D::Unchanged, "*"},
-    {Op::Restore, F::Error, kSetSettings, "Restored|SettingsNotReadBack", D::Unchanged, "*"},
+    {Op::Restore, F::Error, kSetSettings, "RefusedByDevice", D::Unchanged, kBackupRefused},
     {Op::Restore, F::Garbage, "", "Restored|SettingsNotReadBack", D::Changed, "*"},
     {Op::Restore, F::Split, "", "Restored|SettingsNotReadBack", D::Changed, "*"},
     {Op::Restore, F::Slow, "", "Restored|SettingsNotReadBack", D::Changed, "*"},
@@ -521,6 +521,7 @@ class FaultMatrixTest : public test::OpsFixture, public ::testing::WithParamInte
                 }
                 return outcome == RestoreOutcome::Restored              ? "Restored"
                        : outcome == RestoreOutcome::SettingsNotReadBack ? "SettingsNotReadBack"
+                       : outcome == RestoreOutcome::RefusedByDevice     ? "RefusedByDevice"
                                                                         : "Refused";
             }
             case Op::Reboot: {

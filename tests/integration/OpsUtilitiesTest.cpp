@@ -69,7 +69,10 @@ TEST_F(OpsUtilitiesTest, ABackupRestoredLaterBringsTheSettingsBack) {
     EXPECT_EQ(received[3] + "\r\n", rci::InlineCommand(rci::kQuerySettings));
     EXPECT_EQ(prompts_.ShownPrompts().size(), 1u) << "nothing more is said";
 
-    const CommandList& batch = executor_.batches.back();
+    // The settings go first, on their own; the reboot and read-back follow once they are taken.
+    ASSERT_GE(executor_.batches.size(), 2u);
+    CommandList batch = executor_.batches[executor_.batches.size() - 2];
+    for (const USBCommand& entry : executor_.batches.back()) batch.push_back(entry);
     ASSERT_EQ(batch.size(), 4u);
     const int timeouts[] = {5000, 30000, 10000, 8000};
     const char* messages[] = {"Sending new settings to the device...",
@@ -126,6 +129,8 @@ TEST_F(OpsUtilitiesTest, BackupSaysWhenItCannotWork) {
 
 TEST_F(OpsUtilitiesTest, RestoreRefusesWhatIsNoBackupBeforeSendingAnything) {
     test::WriteWholeFile(dir_.File("notes.cfg"), "just some text, not XML");
+    test::WriteWholeFile(dir_.File("page.cfg"), "<html><body><p>not settings</p></body></html>");
+    test::WriteWholeFile(dir_.File("query.cfg"), "<rci_request version='1.1'><query_setting/></rci_request>");
     struct Case {
         std::string path;
         std::string text;
@@ -135,6 +140,10 @@ TEST_F(OpsUtilitiesTest, RestoreRefusesWhatIsNoBackupBeforeSendingAnything) {
         {"", "You must select the configuration file to restore.", "Please enter a filename"},
         {dir_.File("notes.cfg"),
          "The file " + dir_.File("notes.cfg") + " is not a configuration backup.", "Error"},
+        {dir_.File("page.cfg"), "The file " + dir_.File("page.cfg") + " is not a configuration backup.",
+         "Error"},
+        {dir_.File("query.cfg"), "The file " + dir_.File("query.cfg") + " is not a configuration backup.",
+         "Error"},
         {dir_.File("absent.cfg"),
          "The file " + dir_.File("absent.cfg") + " cannot be read (No such file or directory).",
          "Error"},
@@ -149,6 +158,19 @@ TEST_F(OpsUtilitiesTest, RestoreRefusesWhatIsNoBackupBeforeSendingAnything) {
         EXPECT_EQ(prompts.ShownPrompts()[0].icon, Prompts::Icon::Error);
     }
     EXPECT_TRUE(device_->ReceivedCommands().empty());
+}
+
+TEST_F(OpsUtilitiesTest, ABackupTheDeviceRefusesLeavesItRunningWithItsSettings) {
+    LoadSettings();
+    const std::string path = Backup();
+    ASSERT_TRUE(device_->SetSetting("mobile_simple/apn", "kept.example"));
+    ASSERT_TRUE(device_->AddFault("error:<set_setting>"));
+    device_->ClearReceivedCommands();
+    EXPECT_EQ(RestoreSettings(path, documents_, executor_, prompts_), RestoreOutcome::RefusedByDevice);
+    EXPECT_EQ(prompts_.ShownPrompts().back().text, kBackupRefused);
+    EXPECT_EQ(device_->Setting("mobile_simple/apn"), "kept.example");
+    for (const std::string& line : device_->ReceivedCommands()) EXPECT_NE(line, "at+CFUN=1");
+    EXPECT_EQ(device_->PlugCount(), 1u) << "not restarted";
 }
 
 TEST_F(OpsUtilitiesTest, ARestoreWithoutSettingsComingBackLeavesNoStaleSettings) {

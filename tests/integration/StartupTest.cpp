@@ -115,6 +115,7 @@ TEST_F(StartupTest, CancelAfterAFailedDetectionSendsNothing) {
               "Unable to detect a Varik Device. Please verify that it is powered and connected to your computer "
               "with the supplied USB cable.");
     EXPECT_EQ(prompts_.ShownPrompts()[0].caption, "Device detection error");
+    EXPECT_EQ(prompts_.ShownPrompts()[0].details, dir_.File("no-such-port") + ": no such device (No such file or directory).");
     EXPECT_EQ(sheetRuns_, 0);
     EXPECT_TRUE(device_->ReceivedCommands().empty());
 }

@@ -22,6 +22,20 @@ TEST(FillIn, PutsValuesInOrderAndNeverReadsThemAsPatterns) {
     EXPECT_EQ(FillIn("100%d %n", {"unused"}), "100%d %n");
 }
 
+TEST(DeviceAnswerExcerpt, IsShortPrintableAndSaysWhenThereWasNoAnswer) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "nothing (the device did not answer)"},
+        {"0123abcd", "0123abcd"},
+        {"a\r\nb\tc\x01\x7F", "a\\r\\nb\\tc\\x01\\x7F"},
+        {std::string(kExcerptChars, 'x'), std::string(kExcerptChars, 'x')},
+        {std::string(39'000'000, 'y'), std::string(kExcerptChars, 'y') + "..."},
+        // Characters, not bytes: a two-byte letter counts once and is never cut.
+        {std::string(kExcerptChars - 1, 'z') + "\xC3\xA9!", std::string(kExcerptChars - 1, 'z') + "\xC3\xA9..."},
+    };
+    for (const auto& [answer, excerpt] : cases)
+        EXPECT_EQ(DeviceAnswerExcerpt(answer), excerpt) << answer.substr(0, 40);
+}
+
 TEST(Digests, LineEndsAreDroppedAndCaseCounts) {
     const std::string digest = "0123456789abcdef0123456789abcdef";
     EXPECT_TRUE(DigestsMatch(true, digest, DigestFromAnswer("\r\n" + digest + "\r\n")));
