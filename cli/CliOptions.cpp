@@ -191,7 +191,9 @@ bool ParseCliArguments(const std::vector<std::string>& arguments, CliOptions& op
         } else if (name == "--debug") {
             options.debug = true;
         } else if (name == "--log") {
+            // Naming a log asks for one.
             options.logPath = value;
+            options.debug = true;
         } else if (name == "--json") {
             options.json = true;
         } else if (name == "--yes" || name == "-y") {
@@ -301,7 +303,7 @@ Options:
                             process per device, and print a summary table
   --debug                   keep a command log ("command.log"; with several
                             devices "command-PORT.log" for each)
-  --log FILE                the command log's file (with --debug)
+  --log FILE                keep the command log in FILE (implies --debug)
   --json                    print one JSON document for the command
   --yes, -y                 answer yes: confirm firmware updates, replace
                             existing files

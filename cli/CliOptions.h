@@ -13,7 +13,7 @@ struct CliOptions {
     std::vector<std::string> ports;  // --port PATH, each once (repeatable: runs as --all does)
     bool all = false;                // --all: every discovered device, one process each
     bool debug = false;              // --debug: keep a command log
-    std::string logPath;             // --log FILE: where (default "command.log")
+    std::string logPath;             // --log FILE: where (default "command.log"); implies --debug
     bool json = false;               // --json: one JSON document on standard output
     bool yes = false;                // --yes: confirm, and replace existing files
     int retries = 3;                 // --retries N: Retry answers before Cancel

@@ -13,6 +13,7 @@
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceFleet.h"
 #include "cli/DeviceSession.h"
+#include "cli/LocalFiles.h"
 #include "cli/PortDiscovery.h"
 #include "cli/PortsCommand.h"
 #include "cli/TerminalProgress.h"
@@ -104,6 +105,7 @@ int RunCli(const std::vector<std::string>& arguments) {
         return kExitDone;
     }
     if (!InstallTimeScale(error)) return UsageError(error);
+    if (!CheckLocalFiles(options, error)) return UsageError(error);
     std::unique_ptr<PortSource> source = MakePortSource(error);
     if (source == nullptr) return UsageError(error);
 

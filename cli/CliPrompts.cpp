@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "support/RegularFile.h"
 #include "support/TextRules.h"
 
 namespace merivane::cli {
@@ -14,10 +15,30 @@ std::string AsLines(const std::string& text) {
     return lines;
 }
 
+// The operations speak of the desktop's buttons and pages; the command line has
+// neither. A "Select Retry ..." line goes (--retries says how often it tries
+// again), and the Refresh button becomes running the command again.
+std::string CommandLineWording(std::string lines) {
+    constexpr std::string_view kRefresh = "Press Refresh on the Device Information page";
+    for (size_t at; (at = lines.find(kRefresh)) != std::string::npos;)
+        lines.replace(at, kRefresh.size(), "Run the command again");
+    std::string kept;
+    size_t from = 0;
+    while (from <= lines.size()) {
+        size_t end = lines.find('\n', from);
+        if (end == std::string::npos) end = lines.size();
+        const std::string_view line(lines.data() + from, end - from);
+        if (!line.starts_with("Select Retry")) kept.append(line).append("\n");
+        from = end + 1;
+    }
+    while (!kept.empty() && kept.back() == '\n') kept.pop_back();
+    return kept;
+}
+
 }  // namespace
 
 void CliPrompts::Say(const std::string& text) {
-    const std::string lines = AsLines(text);
+    const std::string lines = CommandLineWording(AsLines(text));
     messages_.push_back(lines);
     std::fprintf(out_, "merivane-cli: %s\n", lines.c_str());
     std::fflush(out_);
@@ -55,6 +76,11 @@ std::string CliPrompts::SaveFile(const std::string& suggestedName, const std::st
     std::error_code ec;
     fs::path path = savePath_.empty() ? fs::path(suggestedName) : fs::path(savePath_);
     if (!savePath_.empty() && fs::is_directory(path, ec)) path /= suggestedName;
+    // Never a device, FIFO or socket: saving would replace it.
+    if (std::string why; !CanSaveTo(path.string(), &why)) {
+        Say("nothing can be saved to " + path.string() + " (" + why + ")");
+        return {};
+    }
     if (fs::exists(fs::symlink_status(path, ec)) && !yes_ && !refusedExisting_) {
         refusedExisting_ = true;
         Say(path.string() + " exists; add --yes to replace it.");

@@ -68,6 +68,13 @@ void RunGet(DeviceSession& session, CommandReport& report) {
                                      DocumentChoiceName(session.Options().document) + " document");
         return;
     }
+    for (const std::string& path : paths) {
+        // A group's text would be its first member's value, shown as the group's.
+        if (NamesGroup(start, path)) {
+            report.Fail(kExitUsage, path + " is a group of settings, not one setting");
+            return;
+        }
+    }
     const auto values = ReadSettingValues(start, paths);
     JsonValue found = JsonValue::Object();
     std::vector<std::string> missing;
@@ -101,7 +108,7 @@ void RunSet(DeviceSession& session, CommandReport& report) {
     const auto before = ReadSettingValues(documents.SettingsNode(), paths);
     for (size_t i = 0; i < paths.size(); ++i) {
         if (!before[i]) {
-            report.Fail(kExitFailed,
+            report.Fail(kExitUsage,
                         "the device has no setting " + paths[i] + "; nothing was sent");
             return;
         }

@@ -79,4 +79,15 @@ bool ReadRegularFile(const std::string& path, uint64_t maxBytes, std::string& by
     }
 }
 
+bool CanSaveTo(const std::string& path, std::string* why) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return true;  // a new file, or a link that points nowhere yet
+        return Fail(why, std::strerror(errno));
+    }
+    if (S_ISREG(st.st_mode)) return true;
+    if (S_ISDIR(st.st_mode)) return Fail(why, "it is a folder");
+    return Fail(why, "it is not a regular file but a device, FIFO or socket, which is never replaced");
+}
+
 }  // namespace merivane

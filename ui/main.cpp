@@ -98,13 +98,29 @@ bool AnswerInformationRequest(int argc, char* argv[]) {
     return false;
 }
 
+// Without a display Qt gives up with several lines and an abort; say it in one
+// line, with the first reason Qt gave, and end with status 1 instead. Messages
+// of a start that works are held back and shown as usual afterwards.
+QStringList g_heldMessages;
+
+void NoDisplay(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    g_heldMessages << message;
+    if (type != QtFatalMsg) return;
+    std::fprintf(stderr, "merivane: no window can be shown (%s). Run it on a desktop, or use merivane-cli.\n",
+                 qPrintable(g_heldMessages.front().section('\n', 0, 0).trimmed()));
+    std::_Exit(1);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     if (AnswerInformationRequest(argc, argv)) return 0;
     // A device that vanishes mid-write shows up as a failed write, not as the end of the program.
     std::signal(SIGPIPE, SIG_IGN);
+    qInstallMessageHandler(NoDisplay);
     QApplication application(argc, argv);
+    qInstallMessageHandler(nullptr);
+    for (const QString& message : g_heldMessages) std::fprintf(stderr, "%s\n", qPrintable(message));
     application.setApplicationName("merivane");
     application.setWindowIcon(merivane::AppIcon());
 

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "CliTestSupport.h"
+#include "support/TextRules.h"
 #include "settings/RciRequests.h"
 
 namespace merivane::test {
@@ -152,8 +154,11 @@ TEST_F(CliCommandsTest, SetAppliesWithTheSettlePauseAndReportsWhatTheDeviceTook)
 
 TEST_F(CliCommandsTest, SetRefusesUnknownPathsAndGroupsAndFailsOnAValueTheDeviceDidNotTake) {
     sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    const CliRun group = RunOn(device, {"get", "serial"});
+    EXPECT_EQ(group.exit, 2) << "a group has no value of its own";
+    EXPECT_NE(group.err.find("serial is a group of settings"), std::string::npos) << group.err;
     for (const auto& [assignment, exit] :
-         std::vector<std::pair<std::string, int>>{{"no/such=1", 1}, {"mobile_simple=wiped", 2}}) {
+         std::vector<std::pair<std::string, int>>{{"no/such=1", 2}, {"mobile_simple=wiped", 2}}) {
         const CliRun run = RunOn(device, {"set", "mobile_simple/apn=changed", assignment});
         EXPECT_EQ(run.exit, exit) << assignment;
         EXPECT_NE(run.err.find("nothing was sent"), std::string::npos) << run.err;
@@ -266,6 +271,7 @@ TEST_F(CliCommandsTest, AFailedTransferIsRetriedAsOftenAsAllowed) {
     const CliRun gaveUp = RunOn(device, {"--retries", "0", "upload", local});
     EXPECT_EQ(gaveUp.exit, 1);
     EXPECT_NE(gaveUp.err.find("did not correctly transfer"), std::string::npos) << gaveUp.err;
+    EXPECT_EQ(gaveUp.err.find("Select Retry"), std::string::npos) << "no buttons on a command line";
 
     ASSERT_TRUE(device.AddFault("corrupt-upload"));
     const CliRun retried = RunOn(device, {"--json", "--retries", "1", "upload", local});
@@ -415,6 +421,53 @@ TEST_F(CliCommandsTest, DebugKeepsAPrivateCommandLog) {
     EXPECT_FALSE(std::filesystem::exists(dir_.File("command.log")));
     ASSERT_EQ(RunOn(device, {"--debug", "info"}).exit, 0);
     EXPECT_TRUE(std::filesystem::exists(dir_.File("command.log")));
+    // Naming a log asks for one.
+    const std::string named = dir_.File("named.log");
+    ASSERT_EQ(RunOn(device, {"--log", named, "ls"}).exit, 0);
+    EXPECT_TRUE(std::filesystem::exists(named));
+}
+
+// Local files are judged before the device is talked to; saving never replaces a
+// device, FIFO or socket.
+TEST_F(CliCommandsTest, LocalFilesThatCannotServeAreRefusedBeforeTheDeviceHearsAnything) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    const std::string fifo = dir_.File("pipe.cfg");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(dir_.File("folder"));
+    const std::vector<std::vector<std::string>> cases = {
+        {"upload", dir_.File("folder")},
+        {"restore", dir_.File("absent.cfg")},
+        {"backup", fifo},
+        {"--yes", "download", "main.py", "/dev/null"},
+    };
+    for (const auto& args : cases) {
+        const CliRun run = RunOn(device, args);
+        EXPECT_EQ(run.exit, 2) << ::testing::PrintToString(args) << run.err;
+    }
+    EXPECT_TRUE(device.ReceivedCommands().empty());
+    struct stat info {};
+    ASSERT_EQ(stat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    ASSERT_EQ(stat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST_F(CliCommandsTest, ListColumnsLineUpNamesWithLettersBeyondAscii) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    ASSERT_TRUE(device.PutFile("/WEB/python/\xC3\xBC" "ber.py", "x"));
+    ASSERT_TRUE(device.PutFile("/WEB/python/plain.py", "y"));
+    const CliRun run = RunOn(device, {"ls"});
+    ASSERT_EQ(run.exit, 0) << run.err;
+    std::vector<size_t> secondColumn;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t gap = line.find("  ");
+        ASSERT_NE(gap, std::string::npos) << line;
+        const size_t next = line.find_first_not_of(' ', gap);
+        secondColumn.push_back(CharacterCount(std::string_view(line).substr(0, next)));
+    }
+    ASSERT_GE(secondColumn.size(), 3u) << run.out;
+    for (size_t column : secondColumn) EXPECT_EQ(column, secondColumn.front()) << run.out;
 }
 
 }  // namespace

@@ -58,5 +58,25 @@ TEST_F(CliLinkLossTest, CtrlCDuringTheWaitEndsTheRunPromptly) {
     EXPECT_LT(Clock::RealNowMs() - interruptedAt, 3000u);
 }
 
+// Ctrl+C in the middle of an upload: the bytes the device was promised still go,
+// the console is given back, and the device serves the next run.
+TEST_F(CliLinkLossTest, CtrlCDuringAnUploadLeavesTheDeviceReadyForTheNextRun) {
+    sim::SimulatedDevice& device = StartDevice("ttyUP", Options());
+    const std::string local = dir_.File("big.py");
+    WriteWholeFile(local, std::string(400 * 1024, 'u'));
+    bool interrupted = false;
+    const CliRun run = RunCli({"--port", device.LinkPath(), "upload", local}, {}, dir_.Path().string(), {}, 120000,
+                              [&](pid_t pid, const CliRun&) {
+                                  if (!interrupted && !ReceivedWith(device, "AT&USBINTERFACE=5").empty()) {
+                                      kill(pid, SIGINT);
+                                      interrupted = true;
+                                  }
+                              });
+    ASSERT_TRUE(interrupted);
+    EXPECT_EQ(run.exit, 130) << run.err;
+    EXPECT_EQ(LastCommand(device, "AT&usbinterface=55,go"), "AT&usbinterface=55,go");
+    EXPECT_EQ(RunOn(device, {"info"}).exit, 0) << "the device serves the next run";
+}
+
 }  // namespace
 }  // namespace merivane::test

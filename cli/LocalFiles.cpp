@@ -1,0 +1,49 @@
+#include "cli/LocalFiles.h"
+
+#include <filesystem>
+
+#include "app/ConfigurationBackup.h"
+#include "app/ConfigurationRestore.h"
+#include "app/OpsMessages.h"
+#include "link/UploadEngine.h"
+#include "support/RegularFile.h"
+
+namespace merivane::cli {
+namespace {
+
+bool CheckSource(const std::string& path, uint64_t maxBytes, std::string& error) {
+    std::string why;
+    if (CanReadRegularFile(path, &why, maxBytes)) return true;
+    error = FillIn(kCannotReadFilePattern, {path, why});
+    return false;
+}
+
+// `path` as the save goes to it: a folder takes the suggested name.
+bool CheckTarget(const std::string& path, const std::string& suggestedName, std::string& error) {
+    std::error_code ignored;
+    const std::filesystem::path target =
+        std::filesystem::is_directory(path, ignored) ? std::filesystem::path(path) / suggestedName : std::filesystem::path(path);
+    std::string why;
+    if (CanSaveTo(target.string(), &why)) return true;
+    error = "nothing can be saved to " + target.string() + " (" + why + ")";
+    return false;
+}
+
+}  // namespace
+
+bool CheckLocalFiles(const CliOptions& options, std::string& error) {
+    const std::string& command = options.command;
+    if (options.args.empty()) return true;
+    const std::string& first = options.args.front();
+    if (command == "upload" || command == "firmware" || command == "radio-firmware")
+        return CheckSource(first, kMaxUploadBytes, error);
+    if (command == "restore") return CheckSource(first, kMaxBackupFileBytes, error);
+    if (command == "backup") return CheckTarget(first, kBackupFileName, error);
+    if (command == "download") {
+        const std::string name = LocalFileName(first);
+        return CheckTarget(options.args.size() > 1 ? options.args[1] : name, name, error);
+    }
+    return true;
+}
+
+}  // namespace merivane::cli
