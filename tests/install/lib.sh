@@ -28,6 +28,14 @@ check_program() {
     esac
     out=$(run_without_display "$program" --help 2>&1) || fail "$name --help failed: $out"
     grep -qi "usage" <<<"$out" || fail "$name --help printed no usage: $out"
+    if [ "$name" = merivane ]; then
+        # Started without a display: one line that says so, and status 1 (not Qt's abort).
+        local status=0
+        out=$(run_without_display "$program" 2>&1) || status=$?
+        [ "$status" = 1 ] || fail "$name without a display ended with status $status: $out"
+        [ "$(wc -l <<<"$out")" = 1 ] && grep -q "no window can be shown" <<<"$out" ||
+            fail "$name without a display printed: $out"
+    fi
 }
 
 # FILE SIZE: a PNG picture of SIZE x SIZE pixels.
