@@ -81,7 +81,10 @@ std::string CKestrionApp::QueryProduct() {
 }
 
 // A device that is gone must not keep a closing program waiting for it.
-void CKestrionApp::ResumeDeviceConsole() { transport_.SendCommandOnce(kResumeConsole); }
+void CKestrionApp::ResumeDeviceConsole() {
+    const auto hold = transport_.Hold();
+    transport_.SendCommandOnce(kResumeConsole);
+}
 
 bool CKestrionApp::IdentifyDevice(BatchExecutor& executor) {
     return merivane::IdentifyDevice(transport_, executor, g_product, identity_, documents_);

@@ -43,6 +43,7 @@ void PrepareBatchProgress(const CommandList& list, ProgressSink* bar) {
 void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar, BatchObserver* observer) {
     const size_t count = RunnableCount(list);
     std::string raw;
+    const auto hold = transport.Hold();
     transport.BeginBatch();
     for (size_t position = 0; position < count; ++position) {
         USBCommand& entry = list[position];

@@ -153,6 +153,10 @@ void Transport::PauseUnlessCancelled(uint64_t ms) {
 bool Transport::WaitForPort() {
     if (state_.load() == LinkState::Lost) return false;
     m_port.Close();
+    if (!waitingAllowed_) {
+        SetState(LinkState::Lost);
+        return false;
+    }
     const uint64_t now = TheClock().NowMs();
     if (windowEndsAt_ == 0) windowEndsAt_ = now + kReopenWindowMs;
     // The device may be restarting: reopen by name, pausing a second after

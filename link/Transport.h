@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,16 @@ public:
     // True when a wait was given up or the program is being interrupted.
     bool Cancelled() const;
     LinkState State() const { return state_.load(); }
+
+    // One user of the link at a time: a batch, an upload, a poll of the signal
+    // monitor, the console resume. Whoever holds it finishes its exchange
+    // before the next one begins; no exchange ever mixes with another's bytes.
+    std::unique_lock<std::mutex> Hold() { return std::unique_lock<std::mutex>(linkMutex_); }
+    // The same without waiting: background work skips a turn instead.
+    std::unique_lock<std::mutex> TryHold() { return std::unique_lock<std::mutex>(linkMutex_, std::try_to_lock); }
+    // Background work never waits for a vanished port: with waiting off, a
+    // port that fails loses the link at once. Only the holder changes it.
+    void SetWaitingAllowed(bool allowed) { waitingAllowed_ = allowed; }
     // Told of waits for a vanished port (null: nobody). Set it before the
     // batch starts; it is called on the batch's thread.
     void SetWatcher(LinkWatcher* watcher) { watcher_.store(watcher); }
@@ -134,6 +145,8 @@ private:
     std::atomic<bool> cancel_{false};
     std::atomic<LinkWatcher*> watcher_{nullptr};
     uint64_t windowEndsAt_ = 0;  // product time; 0: no wait begun in this batch
+    bool waitingAllowed_ = true;
+    std::mutex linkMutex_;
 };
 
 }  // namespace merivane

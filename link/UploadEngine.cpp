@@ -46,6 +46,7 @@ public:
 
     void Run() {
         if (!ReadRegularFile(source_.localPath, kMaxUploadBytes, data_)) return;
+        const auto hold = transport_.Hold();
         transport_.BeginBatch();
         const long size = static_cast<long>(data_.size());
         if (bar_) {

@@ -2,6 +2,7 @@
 
 #include "sim/DeviceCommand.h"
 #include "sim/FirmwareImage.h"
+#include "support/Clock.h"
 
 namespace merivane::sim {
 namespace {
@@ -29,6 +30,8 @@ void CommandDispatcher::Restarted() {
 void CommandDispatcher::FirmwareApplied(const std::string& version) { model_.SetFirmware(version); }
 
 Reply CommandDispatcher::Handle(const Frame& frame) {
+    if (options_.signalWalk)
+        walk_.Advance(TheClock().NowMs(), modem_.Identity(), model_, options_.product == Product::Korvane);
     switch (frame.kind) {
         case Frame::Kind::Line:
             return HandleLine(frame.text);

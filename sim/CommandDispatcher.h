@@ -7,6 +7,7 @@
 #include "sim/InputFramer.h"
 #include "sim/ModemAnswers.h"
 #include "sim/RciService.h"
+#include "sim/SignalWalk.h"
 #include "sim/Reply.h"
 #include "sim/UploadSession.h"
 
@@ -52,6 +53,7 @@ private:
     ModemAnswers modem_;
     RciService rci_;
     UploadSession upload_;
+    SignalWalk walk_;
     bool consolePaused_ = false;
 };
 

@@ -23,6 +23,7 @@ struct DeviceOptions {
     bool console = true;              // false: paused at every (re)start, as after "55,pause"
     bool sim = true;                  // false: no SIM card (AT+CIMI and AT+CNUM answer ERROR)
     int signalQuality = 17;           // first number of the +CSQ answer
+    bool signalWalk = false;          // the signal drifts, drops out and comes back (SignalWalk)
     uint32_t restartMs = 4000;  // product time a reboot or firmware update keeps the device away
 };
 

@@ -9,7 +9,7 @@ const char* DevsimCommandLine::Usage() {
            "[--no-echo]\n"
            "                       [--chatter] [--autostart on|off] [--state-dir DIR] [--log "
            "FILE]\n"
-           "                       [--fault SPEC]... [--no-sim] [--quiet-console]\n"
+           "                       [--fault SPEC]... [--no-sim] [--quiet-console] [--signal-walk]\n"
            "faults: silent:CMD error:CMD echo-only:CMD bad-xml:CMD huge:CMD garbage split slow:MS\n"
            "        unplug-after-bytes:N corrupt-upload corrupt-download\n"
            "        stall-upload:MS chatter-forever\n"
@@ -65,6 +65,8 @@ bool DevsimCommandLine::Parse(const std::vector<std::string>& args, std::string&
             ok = flag(options.echo, false);
         } else if (name == "--chatter") {
             ok = flag(options.chatter, true);
+        } else if (name == "--signal-walk") {
+            ok = flag(options.signalWalk, true);
         } else if (name == "--no-sim") {
             ok = flag(options.sim, false);
         } else if (name == "--quiet-console") {

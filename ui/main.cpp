@@ -29,6 +29,7 @@ using merivane::sim::Product;
 std::optional<DeviceOptions> DemoOptions(const std::string& argument) {
     if (argument != "--demo" && argument.rfind("--demo=", 0) != 0) return std::nullopt;
     DeviceOptions options;
+    options.signalWalk = true;  // the signal monitor has something to show
     const std::string kind = argument == "--demo" ? "brivel" : argument.substr(7);
     if (kind == "korvane") {
         options.product = Product::Korvane;
