@@ -14,6 +14,14 @@ namespace {
 
 constexpr char kLitProperty[] = "lit";
 
+// The status line: the link's status, and whether the device's settings are loaded. A device
+// whose settings answer did not parse (or did not come back after a restore) still has its
+// sheet, with the settings pages empty; the line says why.
+std::string StatusLine(const std::string& status, CKestrionApp* app) {
+    if (app == nullptr || app->Documents().SettingsNode() != nullptr) return status;
+    return status + " (settings could not be read)";
+}
+
 }  // namespace
 
 MainPage::MainPage(QWidget* parent)
@@ -41,8 +49,10 @@ DeviceIdentity& MainPage::Identity() {
 
 void MainPage::DoDataExchange(DataExchange& exchange) {
     DeviceIdentity& identity = Identity();
+    // Shown only: what the line adds never goes back into the status.
+    std::string statusLine = StatusLine(identity.status, Context().app);
     exchange.Text(ui_->modemTypeEdit, identity.modemMaker);
-    exchange.Text(ui_->statusEdit, identity.status);
+    exchange.Text(ui_->statusEdit, statusLine);
     exchange.Text(ui_->imeiEdit, identity.serialNumber);
     exchange.Text(ui_->imsiEdit, identity.imsi);
     exchange.Text(ui_->modemRevisionEdit, identity.modemRevision);
