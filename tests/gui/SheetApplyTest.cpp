@@ -21,7 +21,6 @@
 #include "support/Clock.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDir.h"
-#include "ui/DataExchange.h"
 #include "ui/KestrionPropertySheet.h"
 #include "ui/PropertyPage.h"
 
@@ -124,10 +123,14 @@ TEST_F(SheetApplyTest, ChangesOnOtherPagesAreSentEachChangedDocumentOnce) {
         {"Mobile and Remote Management, OK on a third page",
          {{kMobile, "apnEdit", "first.example"},
           {kRemote, "deviceServerAddressEdit", "mgmt.example"}},
-         true, 1, 0},
+         true,
+         1,
+         0},
         {"Mobile and the mesh radio, Apply on a third page",
          {{kMobile, "apnEdit", "second.example"}, {kZelbo, "joinTimeEdit", "42"}},
-         false, 1, 1},
+         false,
+         1,
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -166,10 +169,14 @@ TEST_F(SheetApplyTest, APageWhoseValuesFailIsShownWithItsMessageAndNothingIsSent
         const char* message;
     };
     const Case cases[] = {
-        {"an hour count out of range on the page pressed on", {kRemote, "reconnectHoursEdit", "10"},
-         kRemote, "Please enter an integer between 0 and 9."},
-        {"a mesh radio field out of range on another page", {kZelbo, "joinTimeEdit", "256"},
-         kUtilities, kJoinTimeMessage},
+        {"an hour count out of range on the page pressed on",
+         {kRemote, "reconnectHoursEdit", "10"},
+         kRemote,
+         "Please enter an integer between 0 and 9."},
+        {"a mesh radio field out of range on another page",
+         {kZelbo, "joinTimeEdit", "256"},
+         kUtilities,
+         kJoinTimeMessage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
