@@ -11,6 +11,10 @@
 namespace merivane {
 namespace {
 
+// A backup holds the APN password and the SIM PIN: a new one is readable by its owner only.
+// One that replaces an older file keeps that file's permissions.
+constexpr mode_t kNewBackupMode = 0600;
+
 // The document as the XML library saves it to a file.
 bool DumpDocument(xmlDoc* document, std::string& text) {
     xmlChar* dump = nullptr;
@@ -45,7 +49,7 @@ BackupOutcome SaveSettingsBackup(const DocumentStore& documents, const std::stri
     if (documents.SettingsDocument() == nullptr ||
         !DumpDocument(documents.SettingsDocument(), text))
         return SayNothingToBackUp(prompts);
-    ReplacementFile file(path);
+    ReplacementFile file(path, kNewBackupMode);
     if (file.Write(text) && file.Commit()) return BackupOutcome::Saved;
     prompts.Inform(FillIn("The settings could not be saved to %s (%s).", {path, file.Error()}),
                    kErrorCaption, Prompts::Icon::Error);

@@ -26,7 +26,8 @@ BackupOutcome BackupSettings(const DocumentStore& documents, Prompts& prompts);
 
 // Saves the settings document to `path` as the XML library writes a document (declaration,
 // then the "rci_request"/"set_setting" request), through a temporary file that takes the
-// name only when complete. Failures and a missing document are said through `prompts`.
+// name only when complete. A new file is readable by its owner only; a file replaced keeps
+// its permissions. Failures and a missing document are said through `prompts`.
 BackupOutcome SaveSettingsBackup(const DocumentStore& documents, const std::string& path,
                                  Prompts& prompts);
 

@@ -83,13 +83,14 @@ bool ReadIdentificationAnswers(const CommandList& list, const std::string& produ
         } else if (Contains(command, "AT+CGMR")) {
             identity.modemRevision = answer;
         } else if (Contains(command, rci::kQuerySettings)) {
-            // An answer that holds no document is no better than none: the
-            // sheet would open with every setting hidden.
-            if (answer.empty() || !documents.LoadSettingsDocument(answer) || !documents.SettingsDocument())
-                return false;
+            // Only silence fails. A device whose answer holds no usable document
+            // (a damaged configuration) is one that needs a firmware update or a
+            // restore: the sheet opens without its settings rather than lock it out.
+            if (answer.empty()) return false;
+            documents.LoadSettingsDocument(answer);
         } else if (Contains(command, stateQuery)) {
-            // The loader drops the device's raw "&".
-            if (answer.empty() || !documents.LoadStateDocument(answer) || !documents.StateDocument()) return false;
+            if (answer.empty()) return false;
+            documents.LoadStateDocument(answer);  // the loader drops the device's raw "&"
         } else if (Contains(command, zelboQuery)) {
             if (!IsKorvane(product)) documents.LoadZelboDocument(answer);
         }

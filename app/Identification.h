@@ -16,8 +16,8 @@ class Transport;
 CommandList IdentificationCommands(const std::string& product);
 
 // Reads the answers of a run identification batch into `identity` and the
-// documents. False when the settings or the state answer is empty or holds no
-// document (the walk stops there).
+// documents. False when the settings or the state answer is empty (the walk
+// stops there); an answer that holds no usable document leaves its slot empty.
 bool ReadIdentificationAnswers(const CommandList& list, const std::string& product, DeviceIdentity& identity,
                                DocumentStore& documents);
 

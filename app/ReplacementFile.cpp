@@ -57,13 +57,13 @@ bool FollowLinks(std::string path, std::string& file, int& error) {
 
 // A hidden name in `folder` that no other file has: ".merivane-XXXXXXXX.part". It does not
 // grow with the target's name, which may already be as long as a name can be.
-int CreateTemporary(const std::string& folder, std::string& path) {
+int CreateTemporary(const std::string& folder, mode_t mode, std::string& path) {
     std::random_device entropy;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         char name[32];
         std::snprintf(name, sizeof name, ".merivane-%08x.part", static_cast<unsigned>(entropy()));
         path = InFolder(folder, name);
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
@@ -93,7 +93,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target)) {}
+ReplacementFile::ReplacementFile(std::string target, mode_t newFileMode)
+    : target_(std::move(target)), newFileMode_(newFileMode) {}
 
 ReplacementFile::~ReplacementFile() { Discard(); }
 
@@ -115,7 +116,7 @@ bool ReplacementFile::Write(std::string_view bytes) {
     if (::stat(file.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) return Fail(EISDIR);
 
     std::string path;
-    const int fd = CreateTemporary(FolderOf(file), path);
+    const int fd = CreateTemporary(FolderOf(file), newFileMode_, path);
     if (fd < 0) {
         error_ = std::strerror(errno);
         return false;

@@ -4,6 +4,11 @@
 
 namespace merivane::cli {
 
+// Said when a command would change settings that were never loaded (the device's answer held
+// no usable settings); the device is left alone.
+inline constexpr char kSettingsNotLoaded[] =
+    "the device's settings are not loaded (they could not be read); nothing was sent";
+
 class CommandReport;
 class DeviceSession;
 

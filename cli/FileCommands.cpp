@@ -137,7 +137,7 @@ void RunAutostart(DeviceSession& session, CommandReport& report) {
                         "auto-start needs a command line to run; add --command CMDLINE");
             return;
         case AutostartOutcome::NothingToSend:
-            report.Fail(kExitFailed, "the device sent no settings; nothing was sent");
+            report.Fail(kExitFailed, kSettingsNotLoaded);
             return;
         case AutostartOutcome::ReadBackFailed:
             report.Fail(kExitFailed, "the device did not send its settings back after taking them");

@@ -102,7 +102,7 @@ void RunSet(DeviceSession& session, CommandReport& report) {
 
     DocumentStore& documents = session.App().Documents();
     if (documents.SettingsNode() == nullptr) {
-        report.Fail(kExitFailed, "the device sent no settings; nothing was sent");
+        report.Fail(kExitFailed, kSettingsNotLoaded);
         return;
     }
     const auto before = ReadSettingValues(documents.SettingsNode(), paths);

@@ -14,6 +14,18 @@ namespace {
 
 constexpr char kLitProperty[] = "lit";
 
+// The status line: the link's status, and whether the device's settings are loaded. A device
+// whose settings answer did not parse (or did not come back after a restore) still has its
+// sheet, with the settings pages empty; the line says why.
+// The status line: the link's state ("Connected" or "Disconnected"), and whether
+// the device's settings could be read.
+std::string StatusLine(const std::string& status, CKestrionApp* app) {
+    if (app == nullptr) return status;
+    const std::string shown = app->StatusText();
+    if (app->Documents().SettingsNode() != nullptr) return shown;
+    return shown + " (settings could not be read)";
+}
+
 }  // namespace
 
 MainPage::MainPage(QWidget* parent)
@@ -41,9 +53,9 @@ DeviceIdentity& MainPage::Identity() {
 
 void MainPage::DoDataExchange(DataExchange& exchange) {
     DeviceIdentity& identity = Identity();
+    // Shown only: what the line adds never goes back into the status.
+    std::string statusLine = StatusLine(identity.status, Context().app);
     exchange.Text(ui_->modemTypeEdit, identity.modemMaker);
-    // The link's state decides between the identified status and "Disconnected".
-    std::string statusLine = Context().app ? Context().app->StatusText() : identity.status;
     exchange.Text(ui_->statusEdit, statusLine);
     exchange.Text(ui_->imeiEdit, identity.serialNumber);
     exchange.Text(ui_->imsiEdit, identity.imsi);

@@ -87,8 +87,7 @@ void ZelboPage::ShowDocuments() {
 }
 
 bool ZelboPage::OnApply() {
-    if (!IsActivePage()) return true;
-    UpdateData(true);
+    // The sheet has just taken the controls into the members.
     const ZelboFields fields{extPanId, discoverTimeout, scanChannels, scanDuration, joinTime};
     const ZelboField failed = Context().prompts != nullptr
                                   ? CheckZelboFields(fields, *Context().prompts)
@@ -99,7 +98,6 @@ bool ZelboPage::OnApply() {
         edit->selectAll();
         return false;
     }
-    // Writes the mesh radio settings, has the sheet send them and shows what came back.
     return PropertyPage::OnApply();
 }
 

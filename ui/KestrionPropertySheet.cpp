@@ -128,12 +128,58 @@ void KestrionPropertySheet::OnTabChanged(int index) {
 bool KestrionPropertySheet::ApplyPages(bool closing) {
     PropertyPage* active = ActivePage();
     if (active != nullptr && !active->OnKillActive()) return false;
-    for (const QPointer<PropertyPage>& page : pages_)
-        if (page != nullptr && page->Initialized() && !page->OnApply()) return false;
-    for (const QPointer<PropertyPage>& page : pages_)
-        if (page != nullptr) page->SetModified(false);
-    if (!closing && active != nullptr) active->OnSetActive();
+    // Every page is checked before any is written, so that nothing goes out half.
+    const QList<PropertyPage*> changed = ChangedPages();
+    for (PropertyPage* page : changed)
+        if (!AcceptsChanges(page)) return false;
+    if (!DocumentsLoadedFor(changed)) return false;
+    SendChanges(changed);
+    if (!closing && ActivePage() != nullptr) ActivePage()->OnSetActive();
     return true;
+}
+
+QList<PropertyPage*> KestrionPropertySheet::ChangedPages() const {
+    QList<PropertyPage*> changed;
+    for (const QPointer<PropertyPage>& page : pages_)
+        if (page != nullptr && page->Initialized() && page->IsModified()) changed.append(page);
+    return changed;
+}
+
+bool KestrionPropertySheet::AcceptsChanges(PropertyPage* page) {
+    // The active page has just been asked whether it may be left; the others
+    // are asked the same, since their values go out as well.
+    const bool active = page == ActivePage();
+    if ((active || page->OnKillActive()) && page->OnApply()) return true;
+    // The page whose values failed comes into sight; it has said why.
+    if (!active) Activate(pages_.indexOf(page));
+    return false;
+}
+
+bool KestrionPropertySheet::DocumentsLoadedFor(const QList<PropertyPage*>& changed) {
+    for (PropertyPage* page : changed) {
+        if (page->ChangedDocument() == PropertyPage::BoundDocument::None ||
+            page->StartNode() != nullptr)
+            continue;
+        if (context_.prompts != nullptr)
+            context_.prompts->Inform(kSettingsNotLoaded, CKestrionApp::kDisplayName,
+                                     Prompts::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+void KestrionPropertySheet::SendChanges(const QList<PropertyPage*>& changed) {
+    bool settings = false;
+    bool zelbo = false;
+    for (PropertyPage* page : changed) {
+        page->WriteChanges();
+        settings = settings || page->ChangedDocument() == PropertyPage::BoundDocument::Settings;
+        zelbo = zelbo || page->ChangedDocument() == PropertyPage::BoundDocument::Zelbo;
+    }
+    // However many pages changed a document, it goes to the device once.
+    if (settings) ApplySettings();
+    if (zelbo) ApplyZelboSettings();
+    for (PropertyPage* page : changed) page->ShowAppliedDocument();
 }
 
 void KestrionPropertySheet::accept() {

@@ -21,12 +21,19 @@ class PropertyPage;
 
 // The program's window: the pages as tabs with OK, Cancel and Apply, and a
 // menu with "&About..." and "Minimize". It behaves like a property sheet: a
-// tab is left only when its page's OnKillActive agrees; OK and Apply first ask
-// the active page's OnKillActive, then call OnApply on every page that has
-// been shown, in tab order (OK then closes); Apply is enabled while a page is
-// marked modified. Pages send their documents to the device through
-// ApplySettings() and ApplyZelboSettings(), which return when the device's
-// answer has been loaded.
+// tab is left only when its page's OnKillActive agrees; Apply is enabled while
+// a page is marked modified.
+//
+// OK and Apply take what the user changed on every page, not only on the
+// active one: the active page's OnKillActive first, then, in tab order, each
+// page that holds changes is checked (OnKillActive, as when it is left, and
+// its OnApply). A page that fails is brought into sight with its message and
+// nothing is sent. Otherwise each such page writes its values into its
+// document, each changed document is sent once through ApplySettings() and
+// ApplyZelboSettings() (which return when the device's answer has been
+// loaded), and the pages show what the device reported (OK then closes).
+// Pages that hold no changes write nothing. When a changed document is not
+// loaded, the user is told, nothing is sent and the pages stay modified.
 class KestrionPropertySheet : public QDialog {
     Q_OBJECT
   public:
@@ -40,6 +47,10 @@ class KestrionPropertySheet : public QDialog {
         "The new settings were sent, but the device did not report its settings back. "
         "The values shown are the ones that were sent.";
     static constexpr char kReadBackCaption[] = "Device communication error";
+    // Said when changes would go into a document that is not loaded.
+    static constexpr char kSettingsNotLoaded[] =
+        "The device's settings are not loaded, so nothing was sent. Press Refresh on the "
+        "Device Information page to read them from the device.";
 
     explicit KestrionPropertySheet(const PageContext& context = {}, QWidget* parent = nullptr);
     ~KestrionPropertySheet() override;
@@ -79,6 +90,10 @@ class KestrionPropertySheet : public QDialog {
 
   private:
     bool ApplyPages(bool closing);
+    QList<PropertyPage*> ChangedPages() const;
+    bool AcceptsChanges(PropertyPage* page);
+    bool DocumentsLoadedFor(const QList<PropertyPage*>& changed);
+    void SendChanges(const QList<PropertyPage*>& changed);
     void Activate(int index);
     void OnTabChanged(int index);
     void ReportApply(ApplyOutcome outcome);

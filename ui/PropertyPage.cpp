@@ -76,10 +76,6 @@ void PropertyPage::EnsureInitialized() {
     OnInitDialog();
 }
 
-bool PropertyPage::IsActivePage() const {
-    return sheet_ != nullptr && sheet_->ActivePage() == this;
-}
-
 void PropertyPage::OnInitDialog() {
     InitDialogBase();
     if (document_ == BoundDocument::None) return;
@@ -92,7 +88,8 @@ void PropertyPage::OnInitDialog() {
 }
 
 bool PropertyPage::OnSetActive() {
-    if (document_ != BoundDocument::None) ReadPageBindings();
+    // Values the user changed and has not applied yet stay as typed.
+    if (document_ != BoundDocument::None && !modified_) ReadPageBindings();
     return BaseSetActive();
 }
 
@@ -107,14 +104,22 @@ bool PropertyPage::BaseSetActive() {
 
 bool PropertyPage::OnKillActive() { return UpdateData(true); }
 
-bool PropertyPage::OnApply() {
-    if (document_ == BoundDocument::None || !IsActivePage()) return true;
-    WritePageBindings();
-    SendDocumentToDevice();
+bool PropertyPage::OnApply() { return true; }
+
+PropertyPage::BoundDocument PropertyPage::ChangedDocument() const {
+    if (document_ == BoundDocument::Settings || document_ == BoundDocument::Zelbo) return document_;
+    return BoundDocument::None;
+}
+
+void PropertyPage::WriteChanges() {
+    if (ChangedDocument() != BoundDocument::None) WritePageBindings();
+}
+
+void PropertyPage::ShowAppliedDocument() {
     SetModified(false);
+    if (ChangedDocument() == BoundDocument::None) return;
     ReadPageBindings();
     UpdateData(false);
-    return true;
 }
 
 void PropertyPage::SetModified(bool modified) {
@@ -223,14 +228,6 @@ const PropertyPage::FollowRule* PropertyPage::FrameRuleOf(const QWidget* group) 
     for (const FollowRule& rule : frameRules_)
         if (rule.follower == group) return &rule;
     return nullptr;
-}
-
-void PropertyPage::SendDocumentToDevice() {
-    if (sheet_ == nullptr) return;
-    if (document_ == BoundDocument::Zelbo)
-        sheet_->ApplyZelboSettings();
-    else
-        sheet_->ApplySettings();
 }
 
 void PropertyPage::MarkModifiedOnChange(std::initializer_list<QWidget*> controls) {

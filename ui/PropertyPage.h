@@ -25,18 +25,23 @@ class KestrionPropertySheet;
 // The base of every tab of the property sheet. The sheet calls:
 //   OnInitDialog  once, the first time the page becomes active;
 //   OnSetActive   each time it becomes active (the first included);
-//   OnKillActive  before it stops being active and before every OK or Apply
-//                 while it is active; false keeps it active;
-//   OnApply       on OK and Apply, for every page that has been shown.
+//   OnKillActive  before it stops being active, and on OK and Apply for the
+//                 active page and every page that holds changes; false keeps
+//                 (or brings) the page in sight;
+//   OnApply       on OK and Apply, for every page that holds changes, before
+//                 anything is written: the page's own checks of its values;
+//                 false stops the apply (the page has said why).
 // SetModified marks the page changed, which enables the sheet's Apply button.
+// A page holds changes while it is marked modified.
 //
 // A page that binds settings names its document and fills its binding table;
 // the base then runs the whole binding protocol: choice lists filled, every
 // control hidden, the bindings read (showing the controls whose settings
 // exist), the labels and group boxes of visible controls shown, the controls
-// loaded; on activation the bindings are read again; on apply, and only while
-// the page is active, the bindings are written, the document is sent to the
-// device and read back, and the page shows what came back.
+// loaded; on activation the bindings are read again, unless the page holds
+// changes the user has not applied yet (they stay as typed). On OK and Apply
+// the sheet has every page that holds changes write its bindings, sends each
+// document they changed once, and the pages show what came back.
 //
 // What follows the shown controls: a label shows with its buddy, a group box
 // with any control inside it that shows. A page adds its own rules with
@@ -65,7 +70,9 @@ class PropertyPage : public QWidget, public BindingHost {
     bool UpdateData(bool saveAndValidate = true);
 
     bool Initialized() const { return initialized_; }
-    bool IsActivePage() const;
+    // The document the page's changes are written into: the settings or the
+    // mesh radio settings; None for a page that changes no settings.
+    BoundDocument ChangedDocument() const;
     KestrionPropertySheet* Sheet() const { return sheet_; }
     const PageContext& Context() const { return context_; }
 
@@ -86,8 +93,6 @@ class PropertyPage : public QWidget, public BindingHost {
     void ReadPageBindings();
     void WritePageBindings();
     void ShowLabelsOfVisibleControls();
-    // Sends the bound document to the device through the sheet and reads it back.
-    void SendDocumentToDevice();
     // The plain page steps, without the binding protocol: the dialog
     // initialisation (members into the controls) and the activation (members
     // into the controls on every activation but the first).
@@ -123,6 +128,10 @@ class PropertyPage : public QWidget, public BindingHost {
     friend class KestrionPropertySheet;
     void AttachTo(KestrionPropertySheet* sheet, const PageContext& context);
     void EnsureInitialized();
+    // The sheet's apply, in its two steps around the sending: the page's values
+    // into its document, then the device's answer back on the page.
+    void WriteChanges();
+    void ShowAppliedDocument();
     const FollowRule* ShowRuleOf(const QWidget* follower) const;
     const FollowRule* FrameRuleOf(const QWidget* group) const;
     bool ShowGroupsWithShownControls(QWidget* parent) const;

@@ -175,20 +175,25 @@ TEST_F(BindingPageTest, ApplyOnTheActivePageSendsTheEditAndShowsWhatTheDeviceRep
     EXPECT_FALSE(page_.IsModified());
 }
 
-TEST_F(BindingPageTest, APageThatIsNotActiveWritesNothingOnApply) {
+TEST_F(BindingPageTest, ChangesNotYetAppliedStayAsTypedWhenThePageIsShownAgain) {
     sheet_.show();
-    page_.apnEdit->setText("typed.but.left");
-    page_.SetModified();
+    page_.apnEdit->clear();
+    QTest::keyClicks(page_.apnEdit, "typed.not.applied");
     sheet_.Tabs()->setCurrentIndex(1);
     ProcessEvents();
     ASSERT_EQ(sheet_.ActiveIndex(), 1);
-    QTest::mouseClick(sheet_.ApplyButton(), Qt::LeftButton);
-    EXPECT_TRUE(sent_.empty());
-
-    // Coming back shows the document's value again.
+    app_.Documents().ReloadSettingsDocument(SettingsReply("elsewhere"));
     sheet_.Tabs()->setCurrentIndex(0);
     ProcessEvents();
-    EXPECT_EQ(page_.apnEdit->text(), "internet");
+    EXPECT_EQ(page_.apnEdit->text(), "typed.not.applied");
+
+    // A page without changes shows the document as it is now.
+    page_.SetModified(false);
+    sheet_.Tabs()->setCurrentIndex(1);
+    ProcessEvents();
+    sheet_.Tabs()->setCurrentIndex(0);
+    ProcessEvents();
+    EXPECT_EQ(page_.apnEdit->text(), "elsewhere");
 }
 
 }  // namespace

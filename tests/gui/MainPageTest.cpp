@@ -136,6 +136,8 @@ TEST_F(MainPageTest, ThePageShowsIdentityStateAndAddress) {
     app_.Identity().serialNumber = "356938035643809";
     app_.Identity().phoneNumber = "+15551234567";
     app_.Identity().modemMaker = "Varik International";
+    app_.Documents().LoadSettingsDocument(
+        "<rci_reply version=\"1.1\"><query_setting><mobile_simple/></query_setting></rci_reply>");
     Show(kGateway, "<quality max=\"3\">2</quality>", 17, "10.114.23.7");
     EXPECT_EQ(Edit("statusEdit")->text(), "Connected (/dev/ttyACM0)");
     EXPECT_EQ(Edit("productEdit")->text(), kGateway);
@@ -147,6 +149,14 @@ TEST_F(MainPageTest, ThePageShowsIdentityStateAndAddress) {
     EXPECT_EQ(page_.findChild<IpAddressControl*>("ipAddress")->text(), "10.114.23.7");
     EXPECT_TRUE(Edit("imeiEdit")->isReadOnly());
     EXPECT_FALSE(page_.IsModified());
+
+    // Without settings the line says so, and what it adds stays out of the status.
+    app_.Documents().ClearSettings();
+    page_.Redisplay();
+    EXPECT_EQ(Edit("statusEdit")->text(),
+              "Connected (/dev/ttyACM0) (settings could not be read)");
+    EXPECT_TRUE(page_.OnKillActive());
+    EXPECT_EQ(app_.Identity().status, "Connected (/dev/ttyACM0)");
 }
 
 TEST_F(MainPageTest, TheDeviceModelIsTakenWhenThePageFirstInitialisesOnly) {

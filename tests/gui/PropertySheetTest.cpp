@@ -120,8 +120,9 @@ TEST_F(PropertySheetTest, ATabChangeAsksTheActivePageAndStaysWhenItRefuses) {
     EXPECT_EQ(log_, (std::vector<std::string>{"Second:kill", "First:active"}));
 }
 
-TEST_F(PropertySheetTest, ApplyIsEnabledBySetModifiedAndAppliesEveryShownPageInOrder) {
+TEST_F(PropertySheetTest, ApplyIsEnabledBySetModifiedAndAppliesEveryChangedPageInOrder) {
     sheet_.show();
+    ClickTab(1);
     ClickTab(2);
     EXPECT_FALSE(sheet_.ApplyButton()->isEnabled());
 
@@ -130,14 +131,16 @@ TEST_F(PropertySheetTest, ApplyIsEnabledBySetModifiedAndAppliesEveryShownPageInO
     Page(0).SetModified(false);
     EXPECT_FALSE(sheet_.ApplyButton()->isEnabled());
 
+    Page(0).SetModified();
     Page(2).SetModified();
     log_.clear();
     QTest::mouseClick(sheet_.ApplyButton(), Qt::LeftButton);
-    // The active page is asked first; the page never shown gets no apply; the
-    // active page is activated again afterwards.
-    EXPECT_EQ(log_, (std::vector<std::string>{"Third:kill", "First:apply", "Third:apply",
-                                              "Third:active"}));
+    // The active page is asked first; a changed page elsewhere is checked as when it is
+    // left; the unchanged page gets nothing; the active page is activated again afterwards.
+    EXPECT_EQ(log_, (std::vector<std::string>{"Third:kill", "First:kill", "First:apply",
+                                              "Third:apply", "Third:active"}));
     EXPECT_FALSE(sheet_.ApplyButton()->isEnabled());
+    EXPECT_FALSE(Page(0).IsModified());
     EXPECT_FALSE(Page(2).IsModified());
     EXPECT_TRUE(sheet_.isVisible());
 }
@@ -163,6 +166,7 @@ TEST_F(PropertySheetTest, ARefusedKillActiveOrApplyStopsTheApplyAndKeepsTheSheet
 TEST_F(PropertySheetTest, OkAppliesAndClosesCancelClosesWithoutApplying) {
     WhenModalAppears([&](QWidget*) {
         ClickTab(1);
+        Page(1).SetModified();
         QTest::mouseClick(sheet_.OkButton(), Qt::LeftButton);
     });
     EXPECT_EQ(sheet_.exec(), QDialog::Accepted);

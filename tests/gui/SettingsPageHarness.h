@@ -110,8 +110,10 @@ class PageHarness : public PageWidgets<Page> {
         sheet.show();
         ProcessEvents();
     }
-    // The sheet's Apply (its button is enabled only while a page is modified).
+    // The sheet's Apply after the user changed the page under test (the tests set its
+    // controls directly, which does not mark it).
     void Apply() {
+        page.SetModified();
         sheet.Apply();
         ProcessEvents();
     }
@@ -168,7 +170,9 @@ class DeviceHarness : public PageWidgets<Page> {
         ProcessEvents();
         return true;
     }
+    // As PageHarness::Apply.
     void Apply() {
+        page.SetModified();
         sheet.Apply();
         ProcessEvents();
     }

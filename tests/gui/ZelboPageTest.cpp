@@ -115,6 +115,7 @@ TEST_F(ZelboPageTest, TheFirstFailingFieldInTheCheckingOrderIsReported) {
     Open();
     Find<QLineEdit>("joinTimeEdit")->setText("256");
     Find<QLineEdit>("scanChannelsEdit")->setText("10000");
+    page_.SetModified();
     sheet_.Apply();
     EXPECT_EQ(prompts_.Texts(), std::vector<std::string>{kChannels});
     EXPECT_EQ(page_.focusWidget(), Find<QLineEdit>("scanChannelsEdit"));

@@ -176,6 +176,17 @@ TEST_F(CliCommandsTest, SetRefusesUnknownPathsAndGroupsAndFailsOnAValueTheDevice
         << refused.err;
 }
 
+TEST_F(CliCommandsTest, ADeviceWhoseSettingsDoNotParseIsServedButItsSettingsAreNotChanged) {
+    sim::DeviceOptions options = Options();
+    options.faults = {"bad-xml:<query_setting></query_setting>"};
+    sim::SimulatedDevice& device = StartDevice("ttyA", options);
+    EXPECT_EQ(RunOn(device, {"info"}).exit, 0);
+    const CliRun set = RunOn(device, {"set", "mobile_simple/apn=changed"});
+    EXPECT_EQ(set.exit, 1);
+    EXPECT_NE(set.err.find("the device's settings are not loaded"), std::string::npos) << set.err;
+    EXPECT_TRUE(ReceivedWith(device, "at&usbinterface=22").empty());
+}
+
 TEST_F(CliCommandsTest, BackupAndRestoreRoundTripAndAnExistingFileNeedsYes) {
     sim::SimulatedDevice& device = StartDevice("ttyA", Options(Product::Korvane));
     const std::string file = dir_.File("saved.cfg");
@@ -186,12 +197,20 @@ TEST_F(CliCommandsTest, BackupAndRestoreRoundTripAndAnExistingFileNeedsYes) {
     EXPECT_EQ(saved.rfind("<?xml", 0), 0u);
     EXPECT_NE(saved.find("<set_setting><mobile_simple><apn>broadband.varik.example</apn>"),
               std::string::npos);
+    // It holds the APN password and the SIM PIN; a file it replaces keeps its own mode.
+    const auto mode = [&file] {
+        struct stat info {};
+        return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 0777 : 0u;
+    };
+    EXPECT_EQ(mode(), 0600u);
 
     WriteWholeFile(file, "kept");
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
     EXPECT_EQ(RunOn(device, {"backup", file}).exit, 2);
     EXPECT_EQ(ReadWholeFile(file), "kept");
     EXPECT_EQ(RunOn(device, {"--yes", "backup", file}).exit, 0);
     EXPECT_EQ(ReadWholeFile(file), saved);
+    EXPECT_EQ(mode(), 0640u);
 
     // The device stays on the line here, so that the read-back finds it.
     ASSERT_TRUE(device.SetSetting("mobile_simple/apn", "changed.example"));

@@ -135,16 +135,17 @@ using F = Fault;
 // The cells. Global faults (garbage, split, slow) never change the outcome: every
 // operation must succeed as it does without them.
 const Cell kCells[] = {
-    // Identification: a settings or state answer that is empty or holds no document
-    // fails it (the user gets Retry/Cancel rather than a sheet with every setting hidden).
+    // Identification: an empty settings or state answer fails it (the user gets
+    // Retry/Cancel); one that holds no usable document identifies the device without its
+    // settings, so that a damaged device can still be updated or restored.
     {Op::Identify, F::Silence, kSettingsQuery, "not identified", D::Unchanged, ""},
     {Op::Identify, F::Error, kSettingsQuery, "not identified", D::Unchanged, ""},
     {Op::Identify, F::Garbage, "", "identified", D::Unchanged, ""},
     {Op::Identify, F::Split, "", "identified", D::Unchanged, ""},
     {Op::Identify, F::Slow, "", "identified", D::Unchanged, ""},
     {Op::Identify, F::Unplug, kSettingsQuery, "not identified", D::Unchanged, ""},
-    {Op::Identify, F::BadXml, kSettingsQuery, "not identified", D::Unchanged, ""},
-    {Op::Identify, F::Huge, kSettingsQuery, "not identified", D::Unchanged, ""},
+    {Op::Identify, F::BadXml, kSettingsQuery, "identified without settings", D::Unchanged, ""},
+    {Op::Identify, F::Huge, kSettingsQuery, "identified without settings", D::Unchanged, ""},
 
     // Settings apply: the document that was sent stays when no read-back comes.
     {Op::Apply, F::Silence, kSetSettings, "Applied", D::Unchanged, ""},

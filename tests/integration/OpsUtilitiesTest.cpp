@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 
@@ -125,6 +127,22 @@ TEST_F(OpsUtilitiesTest, BackupSaysWhenItCannotWork) {
     EXPECT_EQ(prompts_.ShownPrompts()[1].text,
               "The settings could not be saved to " + bad + " (No such file or directory).");
     EXPECT_FALSE(std::filesystem::exists(bad));
+}
+
+TEST_F(OpsUtilitiesTest, ANewBackupIsReadableByItsOwnerOnlyAndAReplacedOneKeepsItsMode) {
+    LoadSettings();
+    // The system's usual default would leave a new file readable by everyone.
+    const mode_t umask = ::umask(022);
+    const std::string replaced = dir_.File("shared.cfg");
+    test::WriteWholeFile(replaced, "an older backup");
+    ASSERT_EQ(::chmod(replaced.c_str(), 0640), 0);
+    for (const auto& [path, mode] : {std::pair{dir_.File("new.cfg"), 0600u}, {replaced, 0640u}}) {
+        EXPECT_EQ(SaveSettingsBackup(documents_, path, prompts_), BackupOutcome::Saved);
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, mode) << path;
+    }
+    ::umask(umask);
 }
 
 TEST_F(OpsUtilitiesTest, RestoreRefusesWhatIsNoBackupBeforeSendingAnything) {

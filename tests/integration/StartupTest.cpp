@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
+#include "app/ConfigurationRestore.h"
 #include "app/EndProcess.h"
+#include "app/FirmwareUpdate.h"
 #include "app/Product.h"
+#include "settings/Bindings.h"
 #include "sim/SimulatedDevice.h"
 #include "support/Clock.h"
 #include "support/ScriptedPrompts.h"
@@ -152,6 +156,61 @@ TEST_F(StartupTest, ADeviceThatOnlyEchoesTheAutostartQueryIsNotWaitedForForever)
     ASSERT_TRUE(device_->AddFault("echo-only:<python><state/>"));
     EXPECT_EQ(Run(), -1);
     EXPECT_EQ(sheetRuns_, 1);
+}
+
+// A device whose configuration is damaged answers the settings query with XML that does not
+// parse. It is the device a technician has to reflash or restore: start-up opens the sheet
+// without its settings, and a firmware update and a restore both go through.
+TEST_F(StartupTest, ADeviceWhoseSettingsDoNotParseReachesTheSheetAndCanBeUpdatedAndRestored) {
+    options_.console = false;
+    StartDevice();
+    ASSERT_TRUE(device_->AddFault("bad-xml:<query_setting></query_setting>"));
+    const std::string image = dir_.File("fw.bin");
+    std::string content = test::MadeUpContent(6000, true, 7);
+    content.replace(100, 15, "version=4.1.0.2");
+    test::WriteWholeFile(image, content);
+    const std::string backup = dir_.File("backup.cfg");
+    test::WriteWholeFile(backup,
+                         "<?xml version=\"1.0\"?>\n<rci_request version=\"1.1\"><set_setting>"
+                         "<mobile_simple><apn>restored.example</apn></mobile_simple>"
+                         "</set_setting></rci_request>\n");
+
+    HeadlessExecutor executor(app_.Link());
+    StartupHooks hooks;
+    hooks.prompts = &prompts_;
+    hooks.executor = &executor;
+    FirmwareOutcome updated = FirmwareOutcome::Refused;
+    RestoreOutcome restored = RestoreOutcome::Refused;
+    std::string apnLoaded;
+    hooks.runSheet = [&] {
+        ++sheetRuns_;
+        EXPECT_EQ(app_.Documents().SettingsDocument(), nullptr);
+        EXPECT_NE(app_.Documents().StateNode(), nullptr);
+        updated = UpdateFirmware(image, app_.Documents(), executor, prompts_,
+                                 AfterFirmwareUpdate::Return);
+
+        // The restored configuration mends the device: its settings answer is whole again
+        // once it has taken the file. It ignores the reboot, so that the read-back finds it.
+        ASSERT_TRUE(device_->AddFault("echo-only:at+CFUN=1"));
+        std::thread mend([this] {
+            if (device_->WaitForCommand("at+CFUN=1", 60000)) device_->ClearFaults();
+        });
+        restored = RestoreSettings(backup, app_.Documents(), executor, prompts_);
+        mend.join();
+        ReadBindings(nullptr, BindingTable{BindText("mobile_simple/apn", &apnLoaded, "")},
+                     app_.Documents().SettingsNode());
+    };
+    RunStartup(app_, StartupOptions{.debug = false, .logPath = {}, .portPath = device_->LinkPath()},
+               hooks);
+
+    EXPECT_EQ(sheetRuns_, 1);
+    EXPECT_EQ(prompts_.Texts(),
+              std::vector<std::string>{"Firmware Update Complete. Exiting the Merivane..."});
+    EXPECT_EQ(updated, FirmwareOutcome::Updated);
+    EXPECT_EQ(device_->FirmwareVersion(), "4.1.0.2");
+    EXPECT_EQ(restored, RestoreOutcome::Restored);
+    EXPECT_EQ(device_->Setting("mobile_simple/apn"), "restored.example");
+    EXPECT_EQ(apnLoaded, "restored.example");
 }
 
 // Answers Retry to the identification failure once, mending the device first.
