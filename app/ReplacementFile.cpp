@@ -1,5 +1,7 @@
 #include "app/ReplacementFile.h"
 
+#include "support/RegularFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,6 +116,11 @@ bool ReplacementFile::Write(std::string_view bytes) {
     if (!FollowLinks(target_, file, error)) return Fail(error);
     struct stat existing {};
     if (::stat(file.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) return Fail(EISDIR);
+    // A device, FIFO or socket is never replaced by a saved file (think of /dev/null).
+    if (std::string why; !CanSaveTo(file, &why)) {
+        error_ = why;
+        return false;
+    }
 
     std::string path;
     const int fd = CreateTemporary(FolderOf(file), newFileMode_, path);

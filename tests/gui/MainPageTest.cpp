@@ -225,6 +225,8 @@ TEST_F(MainPageRefreshTest, TheStatusLineFollowsALostLinkAndRefreshReconnects) {
     auto* refresh = page.findChild<QPushButton*>("refreshButton");
     auto status = [&] { return page.findChild<QLineEdit*>("statusEdit")->text().toStdString(); };
 
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    EXPECT_EQ(status(), "Connected (" + app_.PortName() + ")");
     device_->Unplug();
     QTest::mouseClick(refresh, Qt::LeftButton);
     EXPECT_EQ(status(), "Disconnected (" + app_.PortName() + ")");

@@ -129,16 +129,18 @@ TEST_F(ReplacementFileTest, KeepsThePermissionsOfTheReplacedFile) {
 TEST_F(ReplacementFileTest, UnwritablePlacesFailWithAReasonAndLeaveNothing) {
     test::WriteWholeFile(dir_.File("plain"), "x");
     fs::create_directory(dir_.File("folder"));
+    ASSERT_EQ(::mkfifo(dir_.File("fifo").c_str(), 0600), 0);
     for (const std::string& target : {dir_.File("missing/x.py"), dir_.File("plain/x.py"),
-                                      dir_.File("folder"), dir_.File("folder/")}) {
+                                      dir_.File("folder"), dir_.File("folder/"), dir_.File("fifo")}) {
         ReplacementFile file(target);
         EXPECT_FALSE(file.Write("data")) << target;
         EXPECT_FALSE(file.Error().empty()) << target;
         EXPECT_TRUE(file.TemporaryPath().empty());
         EXPECT_FALSE(file.Commit());
     }
-    EXPECT_EQ(FilesInFolder(), 2u);
+    EXPECT_EQ(FilesInFolder(), 3u);
     EXPECT_TRUE(fs::is_empty(dir_.File("folder")));
+    EXPECT_TRUE(fs::is_fifo(dir_.File("fifo"))) << "never replaced by a regular file";
 }
 
 TEST_F(ReplacementFileTest, ThroughALinkTheFileItPointsToIsReplacedAndTheLinkStays) {
