@@ -100,7 +100,10 @@ bool ReadIdentificationAnswers(const CommandList& list, const std::string& produ
 
 bool IdentifyDevice(Transport& transport, BatchExecutor& executor, const std::string& product,
                     DeviceIdentity& identity, DocumentStore& documents) {
-    transport.FlushPort();
+    {
+        const auto hold = transport.Hold();
+        transport.FlushPort();
+    }
     CommandList list = IdentificationCommands(product);
     executor.RunBatch(list);
     return ReadIdentificationAnswers(list, product, identity, documents);

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <ctime>
 
+#include "app/OpsMessages.h"
+#include "app/Prompts.h"
+#include "app/ReplacementFile.h"
+
 namespace merivane {
 
 std::optional<int> CsqToDbm(int csq) {
@@ -57,6 +61,16 @@ std::string SignalCsv(const std::deque<SignalSample>& samples) {
                RegistrationText(s.registration) + "\r\n";
     }
     return csv;
+}
+
+bool SaveSignalCsv(const SignalHistory& history, Prompts& prompts) {
+    const std::string path = prompts.SaveFile("signal.csv", "csv", "*.csv");
+    if (path.empty()) return false;
+    ReplacementFile file(path);
+    if (file.Write(SignalCsv(history.Samples())) && file.Commit()) return true;
+    prompts.Inform(FillIn("The samples could not be saved to %s (%s).", {path, file.Error()}), kErrorCaption,
+                   Prompts::Icon::Error);
+    return false;
 }
 
 }  // namespace merivane

@@ -53,4 +53,11 @@ std::string IsoUtc(int64_t timeMs);
 // a sample (an unknown dBm left empty), lines ended by "\r\n".
 std::string SignalCsv(const std::deque<SignalSample>& samples);
 
+class Prompts;
+
+// Asks where to save the samples as CSV ("signal.csv") and saves them there,
+// replacing a file only once the new one is complete. Says why when that
+// fails. True when saved.
+bool SaveSignalCsv(const SignalHistory& history, Prompts& prompts);
+
 }  // namespace merivane

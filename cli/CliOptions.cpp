@@ -18,7 +18,7 @@ constexpr CommandForm kCommands[] = {
     {"ports", 0, 0},    {"info", 0, 0},           {"get", 1, -1},   {"set", 1, -1},
     {"backup", 1, 1},   {"restore", 1, 1},        {"reboot", 0, 0}, {"ls", 0, 0},
     {"upload", 1, 1},   {"download", 1, 2},       {"rm", 1, -1},    {"autostart", 1, 1},
-    {"firmware", 1, 1}, {"radio-firmware", 1, 1},
+    {"firmware", 1, 1}, {"radio-firmware", 1, 1}, {"monitor", 0, 0},
 };
 
 const CommandForm* FindCommand(const std::string& name) {
@@ -39,6 +39,7 @@ bool ReadCount(const std::string& text, int& count) {
 // The options that take a value; "--name VALUE" or "--name=VALUE".
 bool TakesValue(const std::string& name) {
     return name == "--port" || name == "--log" || name == "--retries" || name == "--command" ||
+           name == "--interval" || name == "--count" ||
            name == "--document";
 }
 
@@ -101,6 +102,10 @@ bool CheckCommandArguments(const CliOptions& options, std::string& error) {
     }
     if (options.hasAutostartCommand && options.command != "autostart") {
         error = "--command belongs to the autostart command";
+        return false;
+    }
+    if ((options.intervalSeconds != 2 || options.count != 0) && options.command != "monitor") {
+        error = "--interval and --count belong to the monitor command";
         return false;
     }
     if (options.document != DocumentChoice::Settings && options.command != "get") {
@@ -203,6 +208,16 @@ bool ParseCliArguments(const std::vector<std::string>& arguments, CliOptions& op
                 error = "--retries takes a number from 0 to 1000";
                 return false;
             }
+        } else if (name == "--interval") {
+            if (!ReadCount(value, options.intervalSeconds) || options.intervalSeconds == 0) {
+                error = "--interval takes a number of seconds from 1 to 1000";
+                return false;
+            }
+        } else if (name == "--count") {
+            if (!ReadCount(value, options.count)) {
+                error = "--count takes a number from 0 to 1000";
+                return false;
+            }
         } else if (name == "--command") {
             options.autostartCommand = value;
             options.hasAutostartCommand = true;
@@ -245,6 +260,10 @@ std::vector<std::string> CommandArguments(const CliOptions& options) {
     if (options.hasAutostartCommand) out.push_back("--command=" + options.autostartCommand);
     if (options.document != DocumentChoice::Settings)
         out.push_back(std::string("--document=") + DocumentChoiceName(options.document));
+    if (options.command == "monitor") {
+        out.push_back("--interval=" + std::to_string(options.intervalSeconds));
+        out.push_back("--count=" + std::to_string(options.count));
+    }
     out.push_back(options.command);
     // Arguments that look like options must not be read as ones.
     out.push_back("--");
@@ -295,6 +314,9 @@ Commands:
                             the command line it runs
   firmware FILE             updates the device firmware (asks first)
   radio-firmware FILE       updates the mesh radio firmware (asks first)
+  monitor                   prints the signal every --interval seconds (time,
+                            CSQ, dBm, bars, registration) until Ctrl+C or
+                            --count samples; with --json one JSON object a line
 
 Options:
   --port PATH               use this port instead of discovery; given several
@@ -311,6 +333,8 @@ Options:
                             times before giving up (default 3)
   --document settings|state|radio
                             the document get reads (default settings)
+  --interval S              monitor: seconds between samples (default 2)
+  --count N                 monitor: stop after N samples (default: never)
   --help, -h                this text
   --version, -V             the version
 
@@ -323,7 +347,7 @@ finds several, they are listed and nothing is done.
 Progress goes to standard error when it is a terminal.
 
 Exit status: 0 done, 1 the device or a transfer failed, 2 usage (including
-input refused before anything was sent), 3 no device found.
+input refused before anything was sent), 3 no device found, 130 interrupted.
 
 Environment (testing and scripting aids):
   MERIVANE_CLI_PORTS="PROVIDER=PATH;PROVIDER=PATH"

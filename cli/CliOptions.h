@@ -20,6 +20,8 @@ struct CliOptions {
     std::string autostartCommand;    // --command CMDLINE (autostart)
     bool hasAutostartCommand = false;
     DocumentChoice document = DocumentChoice::Settings;  // --document (get)
+    int intervalSeconds = 2;         // --interval S (monitor): seconds between samples
+    int count = 0;                   // --count N (monitor): samples before ending; 0: until Ctrl+C
     bool help = false;
     bool version = false;
 

@@ -86,10 +86,13 @@ JsonValue CommandReport::ToJson(const std::vector<std::string>& messages) const 
 
 void CommandReport::Print(bool json, const std::vector<std::string>& messages, FILE* out,
                           FILE* err) const {
-    if (json)
+    if (streamed_ && (Ok() || !json)) {
+        // Already printed line by line.
+    } else if (json) {
         std::fprintf(out, "%s\n", ToJson(messages).Serialize().c_str());
-    else
+    } else {
         std::fputs(RenderText(data_).c_str(), out);
+    }
     std::fflush(out);
     if (!Ok()) std::fprintf(err, "merivane-cli: %s\n", error_.c_str());
     std::fflush(err);

@@ -24,6 +24,9 @@ class CommandReport {
     void Fail(int exitCode, const std::string& error);
     // The user stopped the program: this outcome wins over any failure it caused.
     void Interrupted();
+    // The command printed its findings as it went (one line a sample): a report
+    // that ends well adds nothing to standard output.
+    void SetStreamed() { streamed_ = true; }
     int ExitCode() const { return exitCode_; }
     bool Ok() const { return exitCode_ == kExitDone; }
     const std::string& Error() const { return error_; }
@@ -41,6 +44,7 @@ class CommandReport {
     JsonValue data_ = JsonValue::Object();
     int exitCode_ = kExitDone;
     std::string error_;
+    bool streamed_ = false;
 };
 
 // The findings as text: "key: value" lines for single values, "key=value" lines for the

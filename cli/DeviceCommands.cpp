@@ -22,6 +22,7 @@ constexpr NamedCommand kDeviceCommands[] = {
     {"autostart", RunAutostart},
     {"firmware", RunFirmware},
     {"radio-firmware", RunRadioFirmware},
+    {"monitor", RunMonitor},
 };
 
 }  // namespace

@@ -32,5 +32,6 @@ void RunRemove(DeviceSession& session, CommandReport& report);
 void RunAutostart(DeviceSession& session, CommandReport& report);
 void RunFirmware(DeviceSession& session, CommandReport& report);
 void RunRadioFirmware(DeviceSession& session, CommandReport& report);
+void RunMonitor(DeviceSession& session, CommandReport& report);
 
 }  // namespace merivane::cli

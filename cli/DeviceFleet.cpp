@@ -110,9 +110,23 @@ void ForwardMessages(DeviceProcess& device, bool atEnd) {
     std::fflush(stderr);
 }
 
+// Passes on each finished line of a streaming command's output as it comes: JSON
+// lines as they are (each names its port), text lines marked with the port.
+void ForwardOutput(DeviceProcess& device, bool json) {
+    for (size_t end; (end = device.output.find('\n')) != std::string::npos;) {
+        const std::string line = device.output.substr(0, end);
+        device.output.erase(0, end + 1);
+        if (json)
+            std::fprintf(stdout, "%s\n", line.c_str());
+        else
+            std::fprintf(stdout, "[%s] %s\n", device.port.c_str(), line.c_str());
+    }
+    std::fflush(stdout);
+}
+
 // Reads what the processes write until each has closed both outputs, then collects
-// their exit statuses.
-void CollectOutput(std::vector<DeviceProcess>& devices) {
+// their exit statuses. With `stream`, standard output is passed on line by line.
+void CollectOutput(std::vector<DeviceProcess>& devices, bool stream, bool json) {
     for (;;) {
         std::vector<pollfd> fds;
         std::vector<std::pair<DeviceProcess*, bool>> owners;  // device, is standard output
@@ -145,6 +159,7 @@ void CollectOutput(std::vector<DeviceProcess>& devices) {
             }
             if (isOutput) {
                 device->output.append(buffer, static_cast<size_t>(n));
+                if (stream) ForwardOutput(*device, json);
             } else {
                 device->partialLine.append(buffer, static_cast<size_t>(n));
                 ForwardMessages(*device, false);
@@ -262,12 +277,12 @@ int RunOnDevices(const CliOptions& options, const std::vector<std::string>& port
         if (!Spawn(program, DeviceProcessArguments(options, ports[i], tags[i]), devices[i]))
             devices[i].lastMessage = "the process for this device could not be started";
     }
-    CollectOutput(devices);
+    // The monitor's samples are shown as they come, and there is nothing to sum up.
+    const bool stream = options.command == "monitor";
+    CollectOutput(devices, stream, options.json);
     const int exit = OverallExit(devices);
-    if (options.json)
-        PrintJson(options, devices, exit);
-    else
-        PrintText(devices);
+    if (!stream && options.json) PrintJson(options, devices, exit);
+    if (!stream && !options.json) PrintText(devices);
     std::fflush(stdout);
     return exit;
 }

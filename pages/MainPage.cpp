@@ -1,9 +1,11 @@
 #include "pages/MainPage.h"
 
+#include <QGridLayout>
 #include <QLineEdit>
 
 #include "app/CKestrionApp.h"
 #include "app/Product.h"
+#include "pages/SignalMonitorPanel.h"
 #include "settings/Bindings.h"
 #include "ui/DataExchange.h"
 #include "ui/GuiResources.h"
@@ -43,6 +45,13 @@ MainPage::MainPage(QWidget* parent)
     SetBoundDocument(BoundDocument::State);
     Bindings() = DeviceStatusBindings(status);
     connect(ui_->refreshButton, &QPushButton::clicked, this, &MainPage::Refresh);
+
+    // Below everything else, across the page.
+    monitor_ = new SignalMonitorPanel(this);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+        grid->addWidget(monitor_, grid->rowCount(), 0, 1, grid->columnCount());
+    connect(monitor_, &SignalMonitorPanel::Sampled, this, &MainPage::Redisplay);
+    connect(monitor_, &SignalMonitorPanel::LinkLost, this, &MainPage::Redisplay);
 }
 
 MainPage::~MainPage() = default;
@@ -64,6 +73,17 @@ void MainPage::DoDataExchange(DataExchange& exchange) {
     exchange.Text(ui_->firmwareEdit, status.firmware);
     exchange.Text(ui_->phoneEdit, identity.phoneNumber);
     exchange.Text(ui_->productEdit, status.model);
+}
+
+void MainPage::showEvent(QShowEvent* event) {
+    PropertyPage::showEvent(event);
+    monitor_->SetContext(Context().app, Context().prompts);
+    monitor_->SetShown(true);
+}
+
+void MainPage::hideEvent(QHideEvent* event) {
+    monitor_->SetShown(false);
+    PropertyPage::hideEvent(event);
 }
 
 void MainPage::OnInitDialog() {

@@ -11,6 +11,10 @@
 
 class QLabel;
 
+namespace merivane {
+class SignalMonitorPanel;
+}
+
 namespace Ui {
 class MainPage;
 }
@@ -20,7 +24,8 @@ namespace merivane {
 // The "Device Information" tab: status of the link, product and firmware, the
 // modem and SIM identity, the signal bars, the link indicator and the mobile
 // IP address. It shows what identification and the state document report and
-// writes nothing back. Refresh identifies the device again.
+// writes nothing back. Refresh identifies the device again; the signal monitor
+// below shows the signal live.
 class MainPage : public PropertyPage {
     Q_OBJECT
   public:
@@ -50,8 +55,12 @@ class MainPage : public PropertyPage {
     // What the page shows of the state document.
     DeviceStatus status;
 
+    SignalMonitorPanel* Monitor() const { return monitor_; }
+
   protected:
     void DoDataExchange(DataExchange& exchange) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     void ShowMeter(const SignalMeter& meter);
@@ -63,6 +72,7 @@ class MainPage : public PropertyPage {
     DeviceIdentity ownIdentity_;
     QPixmap lit_;
     QPixmap unlit_;
+    SignalMonitorPanel* monitor_;
 };
 
 }  // namespace merivane

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
+#include <set>
+#include <QCheckBox>
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include "DevicePageFixture.h"
 #include "GuiTestSupport.h"
+#include "pages/SignalMonitorPanel.h"
+#include "ui/SignalPlot.h"
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
 #include "app/Product.h"
@@ -235,6 +240,50 @@ TEST_F(MainPageRefreshTest, TheStatusLineFollowsALostLinkAndRefreshReconnects) {
     QTest::mouseClick(refresh, Qt::LeftButton);
     EXPECT_EQ(status(), "Connected (" + app_.PortName() + ")");
     EXPECT_EQ(page.findChild<QLineEdit*>("productEdit")->text(), kGateway);
+}
+
+// A technician points the antenna: with the box ticked against a drifting
+// signal, the plot gains points, the bars follow, and the samples can be saved.
+class SignalMonitorTest : public MainPageRefreshTest {
+  protected:
+    SignalMonitorTest() { options_.signalWalk = true; }
+};
+
+TEST_F(SignalMonitorTest, TheMonitorPlotsTheDriftingSignalAndTheBarsFollow) {
+    g_product = kBrivel;
+    test::ScriptedPrompts prompts;
+    MainPage page;
+    KestrionPropertySheet sheet(PageContext{&app_, &prompts, &executor_});
+    sheet.AddPage(&page);
+    sheet.show();
+    ASSERT_TRUE(app_.IdentifyDevice(executor_));
+    page.Redisplay();
+    auto* box = page.findChild<QCheckBox*>("monitorSignalBox");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(test::AccessibleName(box), "Monitor signal");
+
+    std::set<std::string> barsSeen{Bars(page)};
+    box->click();
+    const Deadline limit(600000);  // ten minutes of product time, seconds of real time
+    while ((page.Monitor()->Plot()->PointCount() < 20 || barsSeen.size() < 2) && !limit.Passed()) {
+        QTest::qWait(10);
+        barsSeen.insert(Bars(page));
+    }
+    EXPECT_GE(page.Monitor()->Plot()->PointCount(), 20);
+    EXPECT_GE(barsSeen.size(), 2u) << "the bars never changed";
+    EXPECT_TRUE(page.Monitor()->Summary().startsWith("Now ")) << page.Monitor()->Summary().toStdString();
+
+    // Hidden, the page polls no more.
+    page.hide();
+    QTest::qWait(50);
+    device_->ClearReceivedCommands();
+    QTest::qWait(300);
+    EXPECT_TRUE(device_->ReceivedCommands().empty());
+
+    const std::string csv = dir_.File("signal.csv");
+    prompts.QueueFile(csv);
+    page.findChild<QPushButton*>("saveCsvButton")->click();
+    EXPECT_EQ(test::ReadWholeFile(csv).rfind("time,csq,dbm,registration\r\n", 0), 0u);
 }
 
 }  // namespace

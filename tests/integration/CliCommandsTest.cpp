@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "CliTestSupport.h"
 #include "support/TextRules.h"
 #include "settings/RciRequests.h"
@@ -444,6 +446,24 @@ TEST_F(CliCommandsTest, DebugKeepsAPrivateCommandLog) {
     const std::string named = dir_.File("named.log");
     ASSERT_EQ(RunOn(device, {"--log", named, "ls"}).exit, 0);
     EXPECT_TRUE(std::filesystem::exists(named));
+}
+
+TEST_F(CliCommandsTest, MonitorPrintsOneJsonObjectASample) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options(Product::Korvane));
+    const CliRun run = RunOn(device, {"monitor", "--count", "3", "--json"});
+    ASSERT_EQ(run.exit, 0) << run.err;
+    std::istringstream lines(run.out);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        const nlohmann::json sample = nlohmann::json::parse(line);
+        EXPECT_EQ(sample["csq"], 17);
+        EXPECT_EQ(sample["dbm"], -79);
+        EXPECT_EQ(sample["bars"], 4);
+        EXPECT_EQ(sample["bar_scale"], 5);
+        EXPECT_EQ(sample["registration"], "registered home");
+        EXPECT_EQ(sample["port"], device.LinkPath());
+    }
+    EXPECT_EQ(count, 3);
 }
 
 // Local files are judged before the device is talked to; saving never replaces a
