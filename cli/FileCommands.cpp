@@ -1,10 +1,10 @@
 // The commands on the device's Python folder: ls, upload, download, rm, autostart.
 
-#include "app/PythonAutostart.h"
-#include "app/PythonFileDelete.h"
-#include "app/PythonFileDownload.h"
-#include "app/PythonFileList.h"
-#include "app/PythonFileUpload.h"
+#include "ops/PythonAutostart.h"
+#include "ops/PythonFileDelete.h"
+#include "ops/PythonFileDownload.h"
+#include "ops/PythonFileList.h"
+#include "ops/PythonFileUpload.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
 #include "link/UploadEngine.h"

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "app/ConfigurationBackup.h"
-#include "app/ConfigurationRestore.h"
-#include "app/OpsMessages.h"
+#include "ops/ConfigurationBackup.h"
+#include "ops/ConfigurationRestore.h"
+#include "ops/OpsMessages.h"
 #include "link/UploadEngine.h"
 #include "support/RegularFile.h"
 

@@ -2,10 +2,10 @@
 // radio-firmware.
 
 #include "app/DeviceStatus.h"
-#include "app/DeviceUtilities.h"
-#include "app/FirmwareUpdate.h"
+#include "ops/DeviceUtilities.h"
+#include "ops/FirmwareUpdate.h"
 #include "app/Product.h"
-#include "app/ZelboFirmware.h"
+#include "ops/ZelboFirmware.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
 

@@ -6,7 +6,7 @@
 #include "app/CKestrionApp.h"
 #include "app/DeviceStatus.h"
 #include "app/Product.h"
-#include "app/SignalPoll.h"
+#include "ops/SignalPoll.h"
 #include "cli/CommandReport.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "app/ConfigurationBackup.h"
-#include "app/ConfigurationRestore.h"
+#include "ops/ConfigurationBackup.h"
+#include "ops/ConfigurationRestore.h"
 #include "app/DeviceStatus.h"
 #include "app/Product.h"
 #include "cli/DeviceCommands.h"

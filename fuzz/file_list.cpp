@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/PythonFileList.h"
+#include "ops/PythonFileList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view answer(reinterpret_cast<const char*>(data), size);

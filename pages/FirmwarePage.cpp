@@ -1,8 +1,8 @@
 #include "pages/FirmwarePage.h"
 
 #include "app/CKestrionApp.h"
-#include "app/FileChoices.h"
-#include "app/FirmwareUpdate.h"
+#include "ops/FileChoices.h"
+#include "ops/FirmwareUpdate.h"
 #include "ui/DataExchange.h"
 #include "ui_FirmwarePage.h"
 

@@ -6,11 +6,11 @@
 #include <QTreeWidget>
 
 #include "app/CKestrionApp.h"
-#include "app/FileChoices.h"
-#include "app/PythonAutostart.h"
-#include "app/PythonFileDelete.h"
-#include "app/PythonFileDownload.h"
-#include "app/PythonFileUpload.h"
+#include "ops/FileChoices.h"
+#include "ops/PythonAutostart.h"
+#include "ops/PythonFileDelete.h"
+#include "ops/PythonFileDownload.h"
+#include "ops/PythonFileUpload.h"
 #include "ui/DataExchange.h"
 #include "ui/QtText.h"
 #include "ui_PythonPage.h"

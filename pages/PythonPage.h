@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PythonFileList.h"
+#include "ops/PythonFileList.h"
 #include "ui/PropertyPage.h"
 
 namespace Ui {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <thread>
 
-#include "app/SignalHistory.h"
-#include "app/SignalPoll.h"
+#include "ops/SignalHistory.h"
+#include "ops/SignalPoll.h"
 
 class QCheckBox;
 class QLabel;

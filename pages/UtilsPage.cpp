@@ -1,10 +1,10 @@
 #include "pages/UtilsPage.h"
 
 #include "app/CKestrionApp.h"
-#include "app/ConfigurationBackup.h"
-#include "app/ConfigurationRestore.h"
-#include "app/DeviceUtilities.h"
-#include "app/FileChoices.h"
+#include "ops/ConfigurationBackup.h"
+#include "ops/ConfigurationRestore.h"
+#include "ops/DeviceUtilities.h"
+#include "ops/FileChoices.h"
 #include "ui/DataExchange.h"
 #include "ui_UtilsPage.h"
 

@@ -1,8 +1,8 @@
 #include "pages/ZelboPage.h"
 
 #include "app/CKestrionApp.h"
-#include "app/FileChoices.h"
-#include "app/ZelboFirmware.h"
+#include "ops/FileChoices.h"
+#include "ops/ZelboFirmware.h"
 #include "settings/Bindings.h"
 #include "ui/DataExchange.h"
 #include "ui_ZelboPage.h"

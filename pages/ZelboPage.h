@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/ZelboValidation.h"
+#include "ops/ZelboValidation.h"
 #include "ui/PropertyPage.h"
 
 class QLineEdit;

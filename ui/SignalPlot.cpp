@@ -6,7 +6,7 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 
-#include "app/SignalHistory.h"
+#include "ops/SignalHistory.h"
 
 namespace merivane {
 namespace {

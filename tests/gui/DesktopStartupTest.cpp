@@ -10,7 +10,7 @@
 #include "app/CKestrionApp.h"
 #include "app/Product.h"
 #include "app/Startup.h"
-#include "pages/DesktopRun.h"
+#include "desktop/DesktopRun.h"
 #include "sim/SimulatedDevice.h"
 #include "support/Clock.h"
 #include "support/ScriptedPrompts.h"

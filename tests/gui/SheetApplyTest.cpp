@@ -15,7 +15,7 @@
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
 #include "app/Product.h"
-#include "app/ZelboValidation.h"
+#include "ops/ZelboValidation.h"
 #include "pages/PageSet.h"
 #include "sim/SimulatedDevice.h"
 #include "support/Clock.h"

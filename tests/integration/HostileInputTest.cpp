@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "OpsTestSupport.h"
-#include "app/ConfigurationRestore.h"
-#include "app/FirmwareUpdate.h"
-#include "app/ZelboFirmware.h"
+#include "ops/ConfigurationRestore.h"
+#include "ops/FirmwareUpdate.h"
+#include "ops/ZelboFirmware.h"
 #include "link/UploadEngine.h"
-#include "app/PythonFileDelete.h"
-#include "app/PythonFileDownload.h"
-#include "app/PythonFileList.h"
-#include "app/PythonFileUpload.h"
+#include "ops/PythonFileDelete.h"
+#include "ops/PythonFileDownload.h"
+#include "ops/PythonFileList.h"
+#include "ops/PythonFileUpload.h"
 
 namespace merivane {
 namespace {

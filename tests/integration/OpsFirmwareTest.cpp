@@ -2,8 +2,8 @@
 
 #include "OpsTestSupport.h"
 #include "app/CKestrionApp.h"
-#include "app/FirmwareUpdate.h"
-#include "app/ZelboFirmware.h"
+#include "ops/FirmwareUpdate.h"
+#include "ops/ZelboFirmware.h"
 #include "settings/Bindings.h"
 #include "settings/RciRequests.h"
 #include "sim/FirmwareImage.h"

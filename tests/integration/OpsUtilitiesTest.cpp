@@ -5,11 +5,11 @@
 
 #include "OpsTestSupport.h"
 #include "app/CKestrionApp.h"
-#include "app/ConfigurationBackup.h"
-#include "app/ConfigurationRestore.h"
-#include "app/DeviceUtilities.h"
-#include "app/OpsMessages.h"
-#include "app/PythonAutostart.h"
+#include "ops/ConfigurationBackup.h"
+#include "ops/ConfigurationRestore.h"
+#include "ops/DeviceUtilities.h"
+#include "ops/OpsMessages.h"
+#include "ops/PythonAutostart.h"
 #include "settings/Bindings.h"
 #include "settings/RciRequests.h"
 

@@ -9,7 +9,7 @@
 #include "app/BatchExecutor.h"
 #include "app/Identification.h"
 #include "app/Product.h"
-#include "app/SignalPoll.h"
+#include "ops/SignalPoll.h"
 #include "settings/DocumentStore.h"
 #include "support/Clock.h"
 #include "support/SimFixture.h"

@@ -7,9 +7,9 @@
 
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
-#include "app/ConfigurationRestore.h"
+#include "ops/ConfigurationRestore.h"
 #include "app/EndProcess.h"
-#include "app/FirmwareUpdate.h"
+#include "ops/FirmwareUpdate.h"
 #include "app/Product.h"
 #include "settings/Bindings.h"
 #include "sim/SimulatedDevice.h"

@@ -19,7 +19,7 @@
 #include "app/BatchExecutor.h"
 #include "app/Identification.h"
 #include "app/Product.h"
-#include "app/PythonFileUpload.h"
+#include "ops/PythonFileUpload.h"
 #include "app/SettingsApply.h"
 #include "link/Transport.h"
 #include "settings/Bindings.h"

@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <string>
 
-#include "app/DigestAnswer.h"
-#include "app/OpsMessages.h"
-#include "app/PythonFileDownload.h"
-#include "app/PythonFileUpload.h"
-#include "app/ReplacementFile.h"
+#include "ops/DigestAnswer.h"
+#include "ops/OpsMessages.h"
+#include "ops/PythonFileDownload.h"
+#include "ops/PythonFileUpload.h"
+#include "support/ReplacementFile.h"
 #include "support/TempDir.h"
 
 namespace merivane {

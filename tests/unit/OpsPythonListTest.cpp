@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/PythonFileList.h"
+#include "ops/PythonFileList.h"
 
 namespace merivane {
 namespace {

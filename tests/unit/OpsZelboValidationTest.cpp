@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ZelboValidation.h"
+#include "ops/ZelboValidation.h"
 #include "support/ScriptedPrompts.h"
 
 namespace merivane {

@@ -1,4 +1,4 @@
-#include "app/SignalHistory.h"
+#include "ops/SignalHistory.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include "app/CKestrionApp.h"
 #include "app/Startup.h"
 #include "pages/CellPage.h"
-#include "pages/DesktopRun.h"
+#include "desktop/DesktopRun.h"
 #include "pages/SerialPage.h"
 #include "pages/TelvoraPage.h"
 #include "sim/SimulatedDevice.h"

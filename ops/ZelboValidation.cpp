@@ -1,8 +1,8 @@
-#include "app/ZelboValidation.h"
+#include "ops/ZelboValidation.h"
 
 #include <cstdint>
 
-#include "app/OpsMessages.h"
+#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
 #include "support/TextRules.h"
 

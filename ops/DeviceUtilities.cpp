@@ -1,9 +1,9 @@
-#include "app/DeviceUtilities.h"
+#include "ops/DeviceUtilities.h"
 
 #include <string>
 
 #include "app/BatchExecutor.h"
-#include "app/ConfigurationRestore.h"
+#include "ops/ConfigurationRestore.h"
 #include "app/EndProcess.h"
 #include "settings/DocumentStore.h"
 #include "settings/RciRequests.h"

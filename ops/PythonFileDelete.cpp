@@ -1,8 +1,8 @@
-#include "app/PythonFileDelete.h"
+#include "ops/PythonFileDelete.h"
 
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
-#include "app/OpsMessages.h"
+#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
 #include "settings/RciRequests.h"
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/SignalHistory.h"
+#include "ops/SignalHistory.h"
 
 namespace merivane {
 

@@ -1,7 +1,7 @@
-#include "app/FirmwareImageFile.h"
+#include "ops/FirmwareImageFile.h"
 
 #include "support/RegularFile.h"
-#include "app/OpsMessages.h"
+#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
 #include "link/UploadEngine.h"
 

@@ -1,4 +1,4 @@
-#include "app/ReplacementFile.h"
+#include "support/ReplacementFile.h"
 
 #include "support/RegularFile.h"
 

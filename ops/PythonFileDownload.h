@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/PythonFileList.h"
+#include "ops/PythonFileList.h"
 
 namespace merivane {
 

@@ -1,8 +1,8 @@
-#include "app/VerifiedUpload.h"
+#include "ops/VerifiedUpload.h"
 
 #include "app/BatchExecutor.h"
-#include "app/DigestAnswer.h"
-#include "app/OpsMessages.h"
+#include "ops/DigestAnswer.h"
+#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
 #include "support/FileMd5Hex.h"
 

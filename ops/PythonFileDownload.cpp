@@ -1,12 +1,12 @@
-#include "app/PythonFileDownload.h"
+#include "ops/PythonFileDownload.h"
 
 #include <libxml/tree.h>
 
 #include "app/BatchExecutor.h"
-#include "app/DigestAnswer.h"
-#include "app/OpsMessages.h"
+#include "ops/DigestAnswer.h"
+#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
-#include "app/ReplacementFile.h"
+#include "support/ReplacementFile.h"
 #include "settings/DocumentParser.h"
 #include "settings/ElementSearch.h"
 #include "settings/RciRequests.h"

@@ -1,4 +1,4 @@
-#include "app/PythonFileList.h"
+#include "ops/PythonFileList.h"
 
 #include <libxml/tree.h>
 

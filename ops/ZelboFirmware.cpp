@@ -1,9 +1,9 @@
-#include "app/ZelboFirmware.h"
+#include "ops/ZelboFirmware.h"
 
 #include "app/BatchExecutor.h"
-#include "app/OpsMessages.h"
+#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
-#include "app/VerifiedUpload.h"
+#include "ops/VerifiedUpload.h"
 #include "link/UploadEngine.h"
 #include "settings/DocumentStore.h"
 #include "settings/RciRequests.h"

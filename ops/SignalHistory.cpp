@@ -1,11 +1,11 @@
-#include "app/SignalHistory.h"
+#include "ops/SignalHistory.h"
 
 #include <algorithm>
 #include <ctime>
 
-#include "app/OpsMessages.h"
+#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
-#include "app/ReplacementFile.h"
+#include "support/ReplacementFile.h"
 
 namespace merivane {
 

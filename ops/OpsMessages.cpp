@@ -1,4 +1,4 @@
-#include "app/OpsMessages.h"
+#include "ops/OpsMessages.h"
 
 namespace merivane {
 

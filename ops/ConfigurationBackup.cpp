@@ -1,11 +1,11 @@
-#include "app/ConfigurationBackup.h"
+#include "ops/ConfigurationBackup.h"
 
 #include <libxml/tree.h>
 
 #include "app/CKestrionApp.h"
-#include "app/OpsMessages.h"
+#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
-#include "app/ReplacementFile.h"
+#include "support/ReplacementFile.h"
 #include "settings/DocumentStore.h"
 
 namespace merivane {

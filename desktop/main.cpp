@@ -13,7 +13,7 @@
 
 #include "app/CKestrionApp.h"
 #include "app/Startup.h"
-#include "pages/DesktopRun.h"
+#include "desktop/DesktopRun.h"
 #include "sim/SimulatedDevice.h"
 #include "ui/GuiResources.h"
 #include "ui/QtPrompts.h"

@@ -1,4 +1,4 @@
-#include "app/DigestAnswer.h"
+#include "ops/DigestAnswer.h"
 
 #include "support/TextRules.h"
 

@@ -1,9 +1,9 @@
-#include "app/ConfigurationRestore.h"
+#include "ops/ConfigurationRestore.h"
 
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
 #include "support/RegularFile.h"
-#include "app/OpsMessages.h"
+#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
 #include "settings/DocumentParser.h"
 #include "settings/DocumentSerializer.h"

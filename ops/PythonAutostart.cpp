@@ -1,4 +1,4 @@
-#include "app/PythonAutostart.h"
+#include "ops/PythonAutostart.h"
 
 #include "app/CKestrionApp.h"
 #include "app/Prompts.h"

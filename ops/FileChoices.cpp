@@ -1,4 +1,4 @@
-#include "app/FileChoices.h"
+#include "ops/FileChoices.h"
 
 #include "app/Prompts.h"
 

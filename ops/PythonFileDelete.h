@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PythonFileList.h"
+#include "ops/PythonFileList.h"
 
 namespace merivane {
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/FirmwareImageFile.h"
+#include "ops/FirmwareImageFile.h"
 #include "settings/SettingBinding.h"
 
 namespace merivane {

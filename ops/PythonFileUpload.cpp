@@ -1,8 +1,8 @@
-#include "app/PythonFileUpload.h"
+#include "ops/PythonFileUpload.h"
 
-#include "app/OpsMessages.h"
+#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
-#include "app/VerifiedUpload.h"
+#include "ops/VerifiedUpload.h"
 #include "link/UploadEngine.h"
 #include "settings/RciRequests.h"
 #include "support/RegularFile.h"

@@ -1,4 +1,4 @@
-#include "pages/DesktopRun.h"
+#include "desktop/DesktopRun.h"
 
 #include <QApplication>
 #include <QTimer>

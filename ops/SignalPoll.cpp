@@ -1,4 +1,4 @@
-#include "app/SignalPoll.h"
+#include "ops/SignalPoll.h"
 
 #include <chrono>
 

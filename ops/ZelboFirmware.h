@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/FirmwareImageFile.h"
+#include "ops/FirmwareImageFile.h"
 
 namespace merivane {
 
