@@ -25,21 +25,6 @@ bool Detect(CKestrionApp& app, const StartupOptions& options, const StartupHooks
 
 }  // namespace
 
-StartupOptions ParseStartupArguments(const std::vector<std::string>& arguments) {
-    StartupOptions options;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument == "/debug" || argument == "--debug") {
-            options.debug = true;
-        } else if (argument == "--port" && i + 1 < arguments.size()) {
-            options.portPath = arguments[++i];
-        } else if (argument.rfind("--port=", 0) == 0) {
-            options.portPath = argument.substr(7);
-        }
-    }
-    return options;
-}
-
 std::string DetectionProblemDetails(const Transport& transport) {
     std::string details;
     for (const PortProblem& problem : transport.LastProblems()) {

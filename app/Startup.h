@@ -19,10 +19,6 @@ struct StartupOptions {
     std::string portPath;      // --port PATH: skip discovery
 };
 
-// Reads the command line: "/debug" or "--debug" as a whole argument (a path
-// that merely contains the text does not count), "--port PATH" / "--port=PATH".
-StartupOptions ParseStartupArguments(const std::vector<std::string>& arguments);
-
 // What start-up needs from the desktop (or from a test).
 struct StartupHooks {
     Prompts* prompts = nullptr;

@@ -5,7 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${SANITIZE_BUILD_DIR:-build-sanitize}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERIVANE_SANITIZE=ON \
+werror=OFF
+[ "${CI:-}" = true ] && werror=ON
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERIVANE_SANITIZE=ON -DMERIVANE_WERROR=$werror \
   -DMERIVANE_BUILD_TESTS=ON -DMERIVANE_BUILD_BENCH=OFF >/dev/null
 regressions=$(cd fuzz && ls *.cpp | grep -v RegressionMain | sed 's/\.cpp$//; s/^/regress_/')
 cmake --build "$build" -j "$(nproc)" --target unit_tests sim_tests integration_tests merivane_soak $regressions

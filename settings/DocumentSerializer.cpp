@@ -18,11 +18,11 @@ constexpr std::string_view kInstructionClose = "?>";
 // "&" escaped. Markup is told apart by its opening characters.
 class DumpRewriter {
   public:
-    explicit DumpRewriter(std::string_view dump) : m_in(dump) { m_out.reserve(dump.size() + 64); }
+    explicit DumpRewriter(std::string_view dump) : in_(dump) { out_.reserve(dump.size() + 64); }
 
     std::string Run() {
-        while (m_pos < m_in.size()) {
-            if (m_in[m_pos] != '<') {
+        while (pos_ < in_.size()) {
+            if (in_[pos_] != '<') {
                 Text();
             } else if (At(kCommentOpen)) {
                 CopyThrough(kCommentClose, kCommentOpen.size());
@@ -36,21 +36,21 @@ class DumpRewriter {
                 Tag();
             }
         }
-        if (m_rootStart == std::string::npos) return {};
-        return m_out.substr(m_rootStart);
+        if (rootStart_ == std::string::npos) return {};
+        return out_.substr(rootStart_);
     }
 
   private:
-    bool At(std::string_view token) const { return m_in.substr(m_pos).starts_with(token); }
+    bool At(std::string_view token) const { return in_.substr(pos_).starts_with(token); }
 
     // Text content up to the next markup.
     void Text() {
-        while (m_pos < m_in.size() && m_in[m_pos] != '<') {
-            const char c = m_in[m_pos++];
+        while (pos_ < in_.size() && in_[pos_] != '<') {
+            const char c = in_[pos_++];
             if (c == '"') {
-                m_out += "&quot;";
+                out_ += "&quot;";
             } else {
-                m_out += c;
+                out_ += c;
             }
         }
     }
@@ -58,20 +58,20 @@ class DumpRewriter {
     // Copies markup unchanged through the end of `close`, searched for after `skip` bytes.
     void CopyThrough(std::string_view close, size_t skip) {
         const size_t end = EndOf(close, skip);
-        m_out.append(m_in.substr(m_pos, end - m_pos));
-        m_pos = end;
+        out_.append(in_.substr(pos_, end - pos_));
+        pos_ = end;
     }
 
     // A processing instruction such as the XML declaration: its quotes delimit values.
     void SwapQuotesThrough(std::string_view close) {
         const size_t end = EndOf(close, kInstructionOpen.size());
-        for (; m_pos < end; ++m_pos) m_out += m_in[m_pos] == '"' ? '\'' : m_in[m_pos];
+        for (; pos_ < end; ++pos_) out_ += in_[pos_] == '"' ? '\'' : in_[pos_];
     }
 
     // Position just past the first `close` found `skip` bytes into the markup, or the end.
     size_t EndOf(std::string_view close, size_t skip) const {
-        const size_t found = m_in.find(close, m_pos + skip);
-        return found == std::string_view::npos ? m_in.size() : found + close.size();
+        const size_t found = in_.find(close, pos_ + skip);
+        return found == std::string_view::npos ? in_.size() : found + close.size();
     }
 
     // A document type declaration, possibly with an internal subset in brackets; quoted
@@ -79,19 +79,19 @@ class DumpRewriter {
     void Declaration() {
         int brackets = 0;
         char quote = 0;
-        while (m_pos < m_in.size()) {
-            const char c = m_in[m_pos++];
+        while (pos_ < in_.size()) {
+            const char c = in_[pos_++];
             if (quote != 0) {
                 if (c == quote) quote = 0;
-                m_out += c == '"' ? '\'' : c;
+                out_ += c == '"' ? '\'' : c;
                 continue;
             }
             if (c == '"' || c == '\'') {
                 quote = c;
-                m_out += '\'';
+                out_ += '\'';
                 continue;
             }
-            m_out += c;
+            out_ += c;
             if (c == '[') ++brackets;
             if (c == ']') --brackets;
             if (c == '>' && brackets <= 0) return;
@@ -101,39 +101,39 @@ class DumpRewriter {
     // A start or end tag. Attribute values get single-quote delimiters; a single quote
     // inside a value is escaped so it cannot end the value early.
     void Tag() {
-        if (m_rootStart == std::string::npos && m_pos + 1 < m_in.size() && m_in[m_pos + 1] != '/') {
-            m_rootStart = m_out.size();
+        if (rootStart_ == std::string::npos && pos_ + 1 < in_.size() && in_[pos_ + 1] != '/') {
+            rootStart_ = out_.size();
         }
         char quote = 0;
-        while (m_pos < m_in.size()) {
-            const char c = m_in[m_pos++];
+        while (pos_ < in_.size()) {
+            const char c = in_[pos_++];
             if (quote != 0) {
                 if (c == quote) {
                     quote = 0;
-                    m_out += '\'';
+                    out_ += '\'';
                 } else if (c == '\'') {
-                    m_out += "&apos;";
+                    out_ += "&apos;";
                 } else if (c == '"') {
-                    m_out += "&quot;";
+                    out_ += "&quot;";
                 } else {
-                    m_out += c;
+                    out_ += c;
                 }
                 continue;
             }
             if (c == '"' || c == '\'') {
                 quote = c;
-                m_out += '\'';
+                out_ += '\'';
                 continue;
             }
-            m_out += c;
+            out_ += c;
             if (c == '>') return;
         }
     }
 
-    std::string_view m_in;
-    size_t m_pos = 0;
-    std::string m_out;
-    size_t m_rootStart = std::string::npos;
+    std::string_view in_;
+    size_t pos_ = 0;
+    std::string out_;
+    size_t rootStart_ = std::string::npos;
 };
 
 }  // namespace

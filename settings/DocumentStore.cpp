@@ -63,8 +63,8 @@ bool ReportsNoZelboModule(std::string_view cut) {
 }  // namespace
 
 bool DocumentStore::LoadSettingsDocument(std::string answer) {
-    m_settings.Clear();
-    m_settings = ParseSettings(answer);
+    settings_.Clear();
+    settings_ = ParseSettings(answer);
     return true;
 }
 
@@ -74,8 +74,8 @@ bool DocumentStore::LoadStateDocument(std::string answer) {
     // only read, never sent back. Settings and mesh radio answers carry no bare "&" and
     // are sent back, so their loaders keep the text as it comes.
     answer.erase(std::remove(answer.begin(), answer.end(), '&'), answer.end());
-    m_state.Clear();
-    m_state = ParseState(answer);
+    state_.Clear();
+    state_ = ParseState(answer);
     return true;
 }
 
@@ -85,15 +85,15 @@ bool DocumentStore::LoadZelboDocument(std::string answer) {
         m_zelboPresent = false;
         return false;
     }
-    m_zelbo.Clear();
-    m_zelbo = ParseZelbo(cut);
-    return !m_zelbo.Empty();
+    zelbo_.Clear();
+    zelbo_ = ParseZelbo(cut);
+    return !zelbo_.Empty();
 }
 
 bool DocumentStore::ReloadSettingsDocument(std::string answer) {
     DocumentSlot fresh = ParseSettings(answer);
     if (fresh.startNode == nullptr) return false;
-    m_settings = std::move(fresh);
+    settings_ = std::move(fresh);
     return true;
 }
 
@@ -105,14 +105,14 @@ bool DocumentStore::ReloadZelboDocument(std::string answer) {
     }
     DocumentSlot fresh = ParseZelbo(cut);
     if (fresh.startNode == nullptr) return false;
-    m_zelbo = std::move(fresh);
+    zelbo_ = std::move(fresh);
     return true;
 }
 
 void DocumentStore::Clear() {
-    m_settings.Clear();
-    m_state.Clear();
-    m_zelbo.Clear();
+    settings_.Clear();
+    state_.Clear();
+    zelbo_.Clear();
 }
 
 }  // namespace merivane

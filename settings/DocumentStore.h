@@ -46,26 +46,26 @@ class DocumentStore {
     bool ReloadSettingsDocument(std::string answer);
     bool ReloadZelboDocument(std::string answer);
 
-    xmlDoc* SettingsDocument() const { return m_settings.document.get(); }
-    xmlNode* SettingsNode() const { return m_settings.startNode; }
-    xmlDoc* StateDocument() const { return m_state.document.get(); }
-    xmlNode* StateNode() const { return m_state.startNode; }
-    xmlDoc* ZelboDocument() const { return m_zelbo.document.get(); }
-    xmlNode* ZelboNode() const { return m_zelbo.startNode; }
+    xmlDoc* SettingsDocument() const { return settings_.document.get(); }
+    xmlNode* SettingsNode() const { return settings_.startNode; }
+    xmlDoc* StateDocument() const { return state_.document.get(); }
+    xmlNode* StateNode() const { return state_.startNode; }
+    xmlDoc* ZelboDocument() const { return zelbo_.document.get(); }
+    xmlNode* ZelboNode() const { return zelbo_.startNode; }
 
     bool ZelboPresent() const { return m_zelboPresent; }
     void SetZelboPresent(bool present) { m_zelboPresent = present; }
 
     // Empties one or all slots (the documents are freed).
-    void ClearSettings() { m_settings.Clear(); }
-    void ClearState() { m_state.Clear(); }
-    void ClearZelbo() { m_zelbo.Clear(); }
+    void ClearSettings() { settings_.Clear(); }
+    void ClearState() { state_.Clear(); }
+    void ClearZelbo() { zelbo_.Clear(); }
     void Clear();
 
   private:
-    DocumentSlot m_settings;
-    DocumentSlot m_state;
-    DocumentSlot m_zelbo;
+    DocumentSlot settings_;
+    DocumentSlot state_;
+    DocumentSlot zelbo_;
     bool m_zelboPresent = true;
 };
 

@@ -265,13 +265,6 @@ TEST_F(StartupTest, TheDebugLogHoldsTheHeaderAndEveryExchangeInOrder) {
     EXPECT_EQ(text.find("55,pause"), std::string::npos) << "start-up's direct writes are not logged";
 }
 
-TEST(StartupArgumentsTest, DebugMustBeAWholeArgument) {
-    EXPECT_TRUE(ParseStartupArguments({"/debug"}).debug);
-    EXPECT_TRUE(ParseStartupArguments({"--debug"}).debug);
-    EXPECT_FALSE(ParseStartupArguments({"/home/me/debug/file"}).debug);
-    EXPECT_EQ(ParseStartupArguments({"--port", "/dev/ttyACM3"}).portPath, "/dev/ttyACM3");
-    EXPECT_EQ(ParseStartupArguments({"--port=/dev/ttyACM4", "/debug"}).portPath, "/dev/ttyACM4");
-}
 
 }  // namespace
 }  // namespace merivane
