@@ -20,6 +20,10 @@ struct CliOptions {
     std::string autostartCommand;    // --command CMDLINE (autostart)
     bool hasAutostartCommand = false;
     DocumentChoice document = DocumentChoice::Settings;  // --document (get)
+    bool check = false;        // --check: say what would change, change nothing
+    bool ifChanged = false;    // --if-changed (upload): only a file that differs
+    bool ifPresent = false;    // --if-present (rm): absent files are not an error
+    std::string ifVersionNot;  // --if-version-not VERSION (firmware)
     bool help = false;
     bool version = false;
 
