@@ -41,6 +41,10 @@ TEST_F(CliCommandsTest, MalformedCommandLinesAreUsageErrors) {
         {"--bogus", "info"},
         {"download", "a", "b", "c"},
         {"ports", "--all"},
+        {"--check", "info"},
+        {"--if-changed", "ls"},
+        {"--if-present", "ls"},
+        {"--if-version-not", "1", "ls"},
     };
     for (const auto& args : cases) {
         const CliRun run = RunCli(args);
