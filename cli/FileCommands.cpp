@@ -50,6 +50,11 @@ void RunUpload(DeviceSession& session, CommandReport& report) {
     report.Data().Set("file", path);
     report.Data().Set("device_path", devicePath);
     report.ListChanges();
+    // Refused before the device is asked anything, with --check too.
+    if (HasForbiddenUploadCharacter(path)) {
+        report.Fail(kExitUsage, std::string(kSpecialCharacterRefusal) + "; the file was not sent");
+        return;
+    }
     // What the device has and what it would get, by digest (null: no such file).
     std::string local;
     FileMd5Hex(path, local);

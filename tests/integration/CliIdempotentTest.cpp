@@ -107,6 +107,12 @@ TEST_F(CliIdempotentTest, UploadIfChangedSendsOnlyADifferentFile) {
         if (step.sent) onDevice = step.content;
         EXPECT_EQ(device.FileContents(stored).value_or(""), onDevice) << what;
     }
+    // A name the upload refuses is refused by the check too, before the device is asked.
+    const std::string refused = dir_.File("a&b.py");
+    WriteWholeFile(refused, "x");
+    device.ClearReceivedCommands();
+    EXPECT_EQ(RunOn(device, {"--check", "upload", refused}).exit, 2);
+    EXPECT_TRUE(ReceivedWith(device, "usbinterface=41").empty());
 }
 
 TEST_F(CliIdempotentTest, RemoveIfPresentAndAutostartChangeOnlyWhatDiffers) {
