@@ -55,7 +55,8 @@ def fleet(tmp_path_factory):
         tarball = str(next(work.glob("merivane-device-*.tar.gz")))
         subprocess.run(["ansible-galaxy", "collection", "install", "--offline", "-p",
                         str(work / "collections"), tarball],
-                       check=True, stdout=subprocess.DEVNULL, timeout=120)
+                       check=True, stdout=subprocess.DEVNULL, timeout=120,
+                       env=dict(os.environ, ANSIBLE_COLLECTIONS_PATH=str(work / "collections")))
 
         job = work / "job.py"
         job.write_text("print('report')\n")
