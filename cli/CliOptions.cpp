@@ -3,6 +3,7 @@
 #include "settings/SettingText.h"
 
 #include <cstdlib>
+#include <initializer_list>
 
 namespace merivane::cli {
 namespace {
@@ -40,7 +41,7 @@ bool ReadCount(const std::string& text, int& count) {
 bool TakesValue(const std::string& name) {
     return name == "--port" || name == "--log" || name == "--retries" || name == "--command" ||
            name == "--interval" || name == "--count" ||
-           name == "--document";
+           name == "--document" || name == "--if-version-not";
 }
 
 // The path with its links resolved, or as given when that fails (no such file yet).
@@ -59,6 +60,22 @@ bool IsListedPort(const std::vector<std::string>& ports, const std::string& port
     const std::string real = RealPath(port);
     for (const std::string& listed : ports)
         if (listed == port || RealPath(listed) == real) return true;
+    return false;
+}
+
+// False with `error` set when `option` was given to a command it does not belong to.
+bool OptionFits(bool given, const char* option, std::initializer_list<const char*> commands,
+                const CliOptions& options, std::string& error) {
+    if (!given) return true;
+    std::string names;
+    size_t i = 0;
+    for (const char* command : commands) {
+        if (options.command == command) return true;
+        names += (i == 0 ? "" : i + 1 == commands.size() ? " and " : ", ") + std::string(command);
+        ++i;
+    }
+    error = std::string(option) + " belongs to the " + names +
+            (commands.size() > 1 ? " commands" : " command");
     return false;
 }
 
@@ -100,18 +117,18 @@ bool CheckCommandArguments(const CliOptions& options, std::string& error) {
         error = "autostart takes \"on\" or \"off\"";
         return false;
     }
-    if (options.hasAutostartCommand && options.command != "autostart") {
-        error = "--command belongs to the autostart command";
+    if (!OptionFits(options.hasAutostartCommand, "--command", {"autostart"}, options, error) ||
+        !OptionFits(options.document != DocumentChoice::Settings, "--document", {"get"}, options,
+                    error) ||
+        !OptionFits(options.check, "--check", {"set", "upload", "rm", "autostart", "firmware"},
+                    options, error) ||
+        !OptionFits(options.ifChanged, "--if-changed", {"upload"}, options, error) ||
+        !OptionFits(options.ifPresent, "--if-present", {"rm"}, options, error) ||
+        !OptionFits(!options.ifVersionNot.empty(), "--if-version-not", {"firmware"}, options,
+                    error) ||
+        !OptionFits(options.intervalSeconds != 2, "--interval", {"monitor"}, options, error) ||
+        !OptionFits(options.count != 0, "--count", {"monitor"}, options, error))
         return false;
-    }
-    if ((options.intervalSeconds != 2 || options.count != 0) && options.command != "monitor") {
-        error = "--interval and --count belong to the monitor command";
-        return false;
-    }
-    if (options.document != DocumentChoice::Settings && options.command != "get") {
-        error = "--document belongs to the get command";
-        return false;
-    }
     if (options.command == "ports" && (options.all || !options.ports.empty())) {
         error = "ports lists the discovered ports; it takes no --port or --all";
         return false;
@@ -232,6 +249,18 @@ bool ParseCliArguments(const std::vector<std::string>& arguments, CliOptions& op
                 error = "--document takes settings, state or radio";
                 return false;
             }
+        } else if (name == "--check") {
+            options.check = true;
+        } else if (name == "--if-changed") {
+            options.ifChanged = true;
+        } else if (name == "--if-present") {
+            options.ifPresent = true;
+        } else if (name == "--if-version-not") {
+            if (value.empty()) {
+                error = "--if-version-not needs a version";
+                return false;
+            }
+            options.ifVersionNot = value;
         } else if (name == "--help" || name == "-h") {
             options.help = true;
         } else if (name == "--version" || name == "-V") {
@@ -264,6 +293,10 @@ std::vector<std::string> CommandArguments(const CliOptions& options) {
         out.push_back("--interval=" + std::to_string(options.intervalSeconds));
         out.push_back("--count=" + std::to_string(options.count));
     }
+    if (options.check) out.push_back("--check");
+    if (options.ifChanged) out.push_back("--if-changed");
+    if (options.ifPresent) out.push_back("--if-present");
+    if (!options.ifVersionNot.empty()) out.push_back("--if-version-not=" + options.ifVersionNot);
     out.push_back(options.command);
     // Arguments that look like options must not be read as ones.
     out.push_back("--");
@@ -301,18 +334,24 @@ Commands:
                             connectionEnabled
   set PATH=VALUE...         writes the settings, sends them to the device,
                             waits for them to take effect and prints what the
-                            device reports; a value it did not take is an error
+                            device reports; a value it did not take is an error;
+                            sends nothing when the device has every value already
   backup FILE               saves the device's settings to FILE
   restore FILE              sends a backup to the device, which reboots
   reboot                    reboots the device
   ls                        the files of the device's Python folder
-  upload FILE               sends FILE into the Python folder (MD5-verified)
+  upload FILE               sends FILE into the Python folder (MD5-verified);
+                            with --if-changed only when the device's copy differs
   download NAME [DEST]      fetches a Python file (MD5-verified) to DEST, a
                             file or folder (default: NAME in this folder)
-  rm NAME...                deletes Python files
+  rm NAME...                deletes Python files; with --if-present a file the
+                            device does not have is passed over
   autostart on|off          switches Python auto-start; --command CMDLINE sets
-                            the command line it runs
-  firmware FILE             updates the device firmware (asks first)
+                            the command line it runs (nothing is sent when the
+                            device is so already)
+  firmware FILE             updates the device firmware (asks first); with
+                            --if-version-not VERSION only when the device's
+                            firmware version is not VERSION
   radio-firmware FILE       updates the mesh radio firmware (asks first)
   monitor                   prints the signal every --interval seconds (time,
                             CSQ, dBm, bars, registration) until Ctrl+C or
@@ -335,11 +374,20 @@ Options:
                             the document get reads (default settings)
   --interval S              monitor: seconds between samples (default 2)
   --count N                 monitor: stop after N samples (default: never)
+  --check                   set, upload, rm, autostart, firmware: say what
+                            would change and change nothing
+  --if-changed              upload: only when the device's copy differs
+  --if-present              rm: pass over files the device does not have
+  --if-version-not VERSION  firmware: only when the device's version differs
   --help, -h                this text
   --version, -V             the version
 
 With several devices, FILE of backup and DEST of download get the port's
 name added before the extension (backup.cfg -> backup-ttyACM0.cfg).
+
+The JSON document says in "changed" whether the command changed the device
+(with --check: would change it); set, upload, rm, autostart and firmware list
+what differs in "changes", each with its "path", "before" and "after".
 
 Without --port or --all, the one discovered device is used; when discovery
 finds several, they are listed and nothing is done.

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "cli/CliOptions.h"
@@ -17,8 +16,8 @@
 #include "cli/PortDiscovery.h"
 #include "cli/PortsCommand.h"
 #include "cli/TerminalProgress.h"
-#include "support/Clock.h"
 #include "support/Interruption.h"
+#include "support/TimeScale.h"
 
 namespace merivane::cli {
 namespace {
@@ -36,6 +35,7 @@ int Finish(const CliOptions& options, const CommandReport& report, const CliProm
 int RunOnOneDevice(const CliOptions& options, std::unique_ptr<PortSource> source) {
     CliPrompts prompts(options.retries, options.yes);
     CommandReport report(options.command);
+    report.SetCheck(options.check);
     const std::string device = options.Port().empty() ? std::string("the discovered device")
                                                       : "the device on " + options.Port();
     if (!Confirm(options, device, prompts, report)) return Finish(options, report, prompts);
@@ -78,20 +78,6 @@ int RunOnSeveralDevices(const CliOptions& options, std::unique_ptr<PortSource> s
 
 }  // namespace
 
-bool InstallTimeScale(std::string& error) {
-    const char* text = std::getenv(kTimeScaleVariable);
-    if (text == nullptr || *text == '\0') return true;
-    char* end = nullptr;
-    const double factor = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !(factor > 0) || factor > 1e6) {
-        error = std::string(kTimeScaleVariable) + " must be a number greater than 0";
-        return false;
-    }
-    static ScaledClock clock(factor);
-    InstallClock(&clock);
-    return true;
-}
-
 int RunCli(const std::vector<std::string>& arguments) {
     CliOptions options;
     std::string error;
@@ -104,7 +90,7 @@ int RunCli(const std::vector<std::string>& arguments) {
         std::printf("merivane-cli %s\n", MERIVANE_VERSION_TEXT);
         return kExitDone;
     }
-    if (!InstallTimeScale(error)) return UsageError(error);
+    if (!InstallTimeScaleFromEnvironment(error)) return UsageError(error);
     if (!CheckLocalFiles(options, error)) return UsageError(error);
     std::unique_ptr<PortSource> source = MakePortSource(error);
     if (source == nullptr) return UsageError(error);

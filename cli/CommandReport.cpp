@@ -56,7 +56,24 @@ std::string ListText(const JsonValue& list) {
     return Table(rows);
 }
 
+// The findings of a check, led by whether anything would change.
+JsonValue WithWouldChange(const JsonValue& data, bool changed) {
+    JsonValue shown = JsonValue::Object();
+    shown.Set("would_change", changed);
+    for (const auto& [key, value] : data.Members()) shown.Set(key, value);
+    return shown;
+}
+
 }  // namespace
+
+void CommandReport::AddChange(const std::string& path, JsonValue before, JsonValue after) {
+    JsonValue change = JsonValue::Object();
+    change.Set("path", path);
+    change.Set("before", std::move(before));
+    change.Set("after", std::move(after));
+    changes_.Append(std::move(change));
+    listsChanges_ = true;
+}
 
 void CommandReport::Fail(int exitCode, const std::string& error) {
     if (exitCode_ != kExitDone) return;
@@ -74,10 +91,12 @@ JsonValue CommandReport::ToJson(const std::vector<std::string>& messages) const 
     document.Set("command", command_);
     document.Set("ok", Ok());
     document.Set("exit", exitCode_);
+    document.Set("changed", Changed());
     document.Set("port", port_.empty() ? JsonValue() : JsonValue(port_));
     document.Set("product", product_.empty() ? JsonValue() : JsonValue(product_));
     if (!Ok()) document.Set("error", error_);
     for (const auto& member : data_.Members()) document.Set(member.first, member.second);
+    if (listsChanges_) document.Set("changes", changes_);
     JsonValue said = JsonValue::Array();
     for (const std::string& message : messages) said.Append(message);
     document.Set("messages", said);
@@ -91,7 +110,7 @@ void CommandReport::Print(bool json, const std::vector<std::string>& messages, F
     } else if (json) {
         std::fprintf(out, "%s\n", ToJson(messages).Serialize().c_str());
     } else {
-        std::fputs(RenderText(data_).c_str(), out);
+        std::fputs(RenderText(check_ ? WithWouldChange(data_, Changed()) : data_).c_str(), out);
     }
     std::fflush(out);
     if (!Ok()) std::fprintf(err, "merivane-cli: %s\n", error_.c_str());

@@ -20,6 +20,20 @@ class CommandReport {
     void SetPort(std::string port) { port_ = std::move(port); }
     void SetProduct(std::string product) { product_ = std::move(product); }
 
+    // The command sent the device something that changes it.
+    void MarkChanged() { changed_ = true; }
+    // Whether the device was changed; for a check, whether it would be (a change listed).
+    bool Changed() const { return check_ ? HasChanges() : changed_; }
+    bool HasChanges() const { return !changes_.Items().empty(); }
+    // The JSON document lists "changes" (empty when nothing differs): for the commands that
+    // compare what the device has with what they were asked for.
+    void ListChanges() { listsChanges_ = true; }
+    // One difference between the device and what the command asks for: a setting, a file
+    // or the firmware, named by `path`; a null side means absent.
+    void AddChange(const std::string& path, JsonValue before, JsonValue after);
+    // The report tells what would change (--check): its text begins with "would_change".
+    void SetCheck(bool check) { check_ = check; }
+
     // Records a failure; the first one decides the exit status and the error text.
     void Fail(int exitCode, const std::string& error);
     // The user stopped the program: this outcome wins over any failure it caused.
@@ -42,6 +56,10 @@ class CommandReport {
     std::string port_;
     std::string product_;
     JsonValue data_ = JsonValue::Object();
+    bool changed_ = false;
+    bool listsChanges_ = false;
+    bool check_ = false;
+    JsonValue changes_ = JsonValue::Array();
     int exitCode_ = kExitDone;
     std::string error_;
     bool streamed_ = false;

@@ -17,7 +17,8 @@ bool NeedsConfirmation(const std::string& command) {
 
 bool Confirm(const CliOptions& options, const std::string& devices, CliPrompts& prompts,
              CommandReport& report) {
-    if (options.yes || !NeedsConfirmation(options.command)) return true;
+    // A check sends nothing that changes the device: there is nothing to confirm.
+    if (options.yes || options.check || !NeedsConfirmation(options.command)) return true;
     const std::string what =
         options.command == "firmware" ? "the firmware" : "the mesh radio firmware";
     const std::string question =

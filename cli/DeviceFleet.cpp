@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "cli/CommandReport.h"
 #include "cli/ExitCodes.h"
@@ -201,12 +202,17 @@ int OverallExit(const std::vector<DeviceProcess>& devices) {
     return allSame ? devices.front().exit : kExitFailed;
 }
 
-// The device's own JSON document, or null when it wrote none.
-JsonValue DeviceDocument(const std::string& output) {
+// The device's own JSON document, or null when what it wrote is not one JSON object
+// (a process that died half-way): taken over unread, it would spoil the whole document.
+// `changed` tells whether the document says the device was changed.
+JsonValue DeviceDocument(const std::string& output, bool& changed) {
+    const nlohmann::json document = nlohmann::json::parse(output, nullptr, false);
+    changed = false;
+    if (!document.is_object()) return JsonValue();
+    const auto said = document.find("changed");
+    changed = said != document.end() && said->is_boolean() && said->get<bool>();
     const size_t first = output.find_first_not_of(" \t\r\n");
     const size_t last = output.find_last_not_of(" \t\r\n");
-    if (first == std::string::npos || output[first] != '{' || output[last] != '}')
-        return JsonValue();
     return JsonValue::Raw(output.substr(first, last - first + 1));
 }
 
@@ -215,6 +221,7 @@ void PrintJson(const CliOptions& options, const std::vector<DeviceProcess>& devi
     document.Set("command", options.command);
     document.Set("ok", exit == kExitDone);
     document.Set("exit", exit);
+    bool anyChanged = false;
     JsonValue list = JsonValue::Array();
     for (const DeviceProcess& device : devices) {
         JsonValue entry = JsonValue::Object();
@@ -222,9 +229,12 @@ void PrintJson(const CliOptions& options, const std::vector<DeviceProcess>& devi
         entry.Set("exit", device.exit);
         entry.Set("result", ResultText(device.exit));
         entry.Set("message", device.exit == kExitDone ? std::string() : device.lastMessage);
-        entry.Set("document", DeviceDocument(device.output));
+        bool changed = false;
+        entry.Set("document", DeviceDocument(device.output, changed));
+        anyChanged = anyChanged || changed;
         list.Append(entry);
     }
+    document.Set("changed", anyChanged);
     document.Set("devices", list);
     std::printf("%s\n", document.Serialize().c_str());
 }

@@ -1,5 +1,6 @@
-// The commands on the device's Python folder: ls, upload, download, rm, autostart.
+// The commands on the device's Python folder: ls, upload, download, rm.
 
+#include "ops/DigestAnswer.h"
 #include "ops/PythonAutostart.h"
 #include "ops/PythonFileDelete.h"
 #include "ops/PythonFileDownload.h"
@@ -7,10 +8,10 @@
 #include "ops/PythonFileUpload.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
+#include "cli/StoredFileDigest.h"
 #include "link/UploadEngine.h"
-#include "settings/Bindings.h"
-#include "settings/DocumentStore.h"
 #include "settings/RciRequests.h"
+#include "support/FileMd5Hex.h"
 
 namespace merivane::cli {
 namespace {
@@ -44,12 +45,35 @@ void RunList(DeviceSession& session, CommandReport& report) {
 }
 
 void RunUpload(DeviceSession& session, CommandReport& report) {
-    const std::string& path = session.Options().args.front();
+    const CliOptions& options = session.Options();
+    const std::string& path = options.args.front();
+    const std::string devicePath = std::string(rci::kPythonFolder) + LocalFileName(path);
+    report.Data().Set("file", path);
+    report.Data().Set("device_path", devicePath);
+    report.ListChanges();
+    // Refused before the device is asked anything, with --check too.
+    if (HasForbiddenUploadCharacter(path)) {
+        report.Fail(kExitUsage, std::string(kSpecialCharacterRefusal) + "; the file was not sent");
+        return;
+    }
+    // What the device has and what it would get, by digest (null: no such file).
+    std::string local;
+    FileMd5Hex(path, local);
+    const std::optional<std::string> stored = StoredFileDigest(session.Executor(), devicePath);
+    if (options.ifChanged && stored && DigestsMatch(!local.empty(), local, *stored)) {
+        report.Data().Set("uploaded", false);
+        session.Prompter().Say("The device's copy of " + LocalFileName(path) +
+                               " is the same; nothing was sent.");
+        return;
+    }
+    report.AddChange(devicePath, stored ? JsonValue(*stored) : JsonValue(), local);
+    if (options.check) return;
+
     const UploadResult result = UploadPythonFile(path, session.Executor(), session.Prompter());
+    if (result.outcome != UploadOutcome::Refused) report.MarkChanged();
+    report.Data().Set("uploaded", result.outcome != UploadOutcome::Refused);
     switch (result.outcome) {
         case UploadOutcome::Verified:
-            report.Data().Set("file", path);
-            report.Data().Set("device_path", std::string(rci::kPythonFolder) + LocalFileName(path));
             report.Data().Set("verified", true);
             return;
         case UploadOutcome::NotVerified:
@@ -97,21 +121,38 @@ void RunDownload(DeviceSession& session, CommandReport& report) {
 }
 
 void RunRemove(DeviceSession& session, CommandReport& report) {
-    const std::vector<std::string>& names = session.Options().args;
+    const CliOptions& options = session.Options();
     PythonFileListing listing;
     if (!FetchList(session, report, listing)) return;
-    for (const std::string& name : names) {
-        if (FindPythonFile(listing, name) == nullptr) {
+    report.ListChanges();
+    std::vector<std::string> names;  // the named files the device has
+    for (const std::string& name : options.args) {
+        if (name == kPythonArchiveName) {
+            report.Fail(kExitUsage, std::string(kPythonArchiveRefusal) + "; nothing was deleted");
+            return;
+        }
+        if (FindPythonFile(listing, name) != nullptr) {
+            names.push_back(name);
+            report.AddChange(std::string(rci::kPythonFolder) + name, "present", JsonValue());
+        } else if (!options.ifPresent) {
             report.Fail(kExitFailed, "the device has no file " + name + "; nothing was deleted");
             return;
         }
+    }
+    JsonValue deleted = JsonValue::Array();
+    if (options.check || names.empty()) {
+        report.Data().Set("deleted", deleted);
+        report.Data().Set("files", FilesOf(listing));
+        if (names.empty() && !options.check)
+            session.Prompter().Say("The device has none of these files; nothing was deleted.");
+        return;
     }
     const DeleteResult result = DeletePythonFiles(names, session.Executor(), session.Prompter());
     if (result.outcome == DeleteOutcome::Refused) {
         report.Fail(kExitUsage, "nothing was deleted");
         return;
     }
-    JsonValue deleted = JsonValue::Array();
+    report.MarkChanged();
     for (const std::string& name : names) deleted.Append(name);
     report.Data().Set("deleted", deleted);
     report.Data().Set("files", FilesOf(result.listing));
@@ -122,41 +163,6 @@ void RunRemove(DeviceSession& session, CommandReport& report) {
     for (const std::string& name : names)
         if (FindPythonFile(result.listing, name) != nullptr)
             report.Fail(kExitFailed, name + " is still on the device");
-}
-
-void RunAutostart(DeviceSession& session, CommandReport& report) {
-    const CliOptions& options = session.Options();
-    const bool enable = options.args.front() == "on";
-    DocumentStore& documents = session.App().Documents();
-    const AutostartOutcome outcome = ApplyPythonAutostart(
-        enable, options.hasAutostartCommand ? &options.autostartCommand : nullptr, documents,
-        session.Executor(), session.Prompter());
-    switch (outcome) {
-        case AutostartOutcome::Refused:
-            report.Fail(kExitUsage,
-                        "auto-start needs a command line to run; add --command CMDLINE");
-            return;
-        case AutostartOutcome::NothingToSend:
-            report.Fail(kExitFailed, kSettingsNotLoaded);
-            return;
-        case AutostartOutcome::ReadBackFailed:
-            report.Fail(kExitFailed, "the device did not send its settings back after taking them");
-            break;
-        case AutostartOutcome::Applied:
-            break;
-    }
-
-    int state = -1;  // neither "on" nor "off" leaves it so
-    std::string command;
-    ReadBindings(nullptr, PythonAutostartBindings(&state, &command), documents.SettingsNode());
-    report.Data().Set("autostart", state == 1 ? "on" : state == 0 ? "off" : "unknown");
-    report.Data().Set("command", command);
-    if (state != (enable ? 1 : 0))
-        report.Fail(kExitFailed,
-                    std::string("the device did not take auto-start ") + (enable ? "on" : "off"));
-    else if (options.hasAutostartCommand && command != options.autostartCommand)
-        report.Fail(kExitFailed,
-                    "the device did not take the command line " + options.autostartCommand);
 }
 
 }  // namespace merivane::cli

@@ -8,12 +8,14 @@
 #include "ops/ZelboFirmware.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
+#include "link/UploadEngine.h"
 
 namespace merivane::cli {
 namespace {
 
 // The report of an update that returned.
 void ReportUpdate(FirmwareOutcome outcome, CommandReport& report) {
+    if (outcome != FirmwareOutcome::Refused) report.MarkChanged();  // the image was sent
     switch (outcome) {
         case FirmwareOutcome::Updated:
             report.Data().Set("updated", true);
@@ -39,24 +41,42 @@ void ReportUpdate(FirmwareOutcome outcome, CommandReport& report) {
 void RunReboot(DeviceSession& session, CommandReport& report) {
     const bool taken = SendRebootCommand(session.Executor());
     report.Data().Set("rebooting", taken);
-    if (taken)
+    if (taken) {
+        report.MarkChanged();
         session.DeviceRestarting();
-    else
+    } else {
         report.Fail(kExitFailed, "the device did not take the reboot command");
+    }
 }
 
 void RunFirmware(DeviceSession& session, CommandReport& report) {
+    const CliOptions& options = session.Options();
+    const std::string& image = options.args.front();
+    const std::string& wanted = options.ifVersionNot;
     DocumentStore& documents = session.App().Documents();
-    report.Data().Set("file", session.Options().args.front());
-    report.Data().Set("firmware_before", ReadDeviceStatus(documents).firmware);
-    const FirmwareOutcome outcome =
-        UpdateFirmware(session.Options().args.front(), documents, session.Executor(),
-                       session.Prompter(), AfterFirmwareUpdate::Return);
-    ReportUpdate(outcome, report);
-    if (outcome == FirmwareOutcome::Updated || outcome == FirmwareOutcome::UpdateFailed) {
-        report.Data().Set("firmware", ReadDeviceStatus(documents).firmware);
-        report.Data().Set("firmware_text", ReadFirmwareInfo(documents).firmwareVersion);
+    const std::string before = ReadDeviceStatus(documents).firmware;
+    report.Data().Set("file", image);
+    report.Data().Set("firmware_before", before);
+    report.ListChanges();
+    if (!wanted.empty() && before == wanted) {
+        report.Data().Set("updated", false);
+        session.Prompter().Say("The device has firmware " + wanted + " already; nothing was sent.");
+        return;
     }
+    report.AddChange("firmware", before, wanted.empty() ? LocalFileName(image) : wanted);
+    if (options.check) return;
+
+    const FirmwareOutcome outcome = UpdateFirmware(image, documents, session.Executor(),
+                                                   session.Prompter(), AfterFirmwareUpdate::Return);
+    ReportUpdate(outcome, report);
+    if (outcome != FirmwareOutcome::Updated && outcome != FirmwareOutcome::UpdateFailed) return;
+    const std::string now = ReadDeviceStatus(documents).firmware;
+    report.Data().Set("firmware", now);
+    report.Data().Set("firmware_text", ReadFirmwareInfo(documents).firmwareVersion);
+    // An image of another version would be sent again on every run.
+    if (!wanted.empty() && now != wanted)
+        report.Fail(kExitFailed,
+                    "the device reports firmware " + now + " after the update, not " + wanted);
 }
 
 void RunRadioFirmware(DeviceSession& session, CommandReport& report) {

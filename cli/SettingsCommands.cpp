@@ -1,6 +1,5 @@
-// The commands on the device's documents: info, get, set, backup, restore.
-
-#include <map>
+// The commands on the device's documents: info, get, backup, restore (set has a file of
+// its own).
 
 #include "ops/ConfigurationBackup.h"
 #include "ops/ConfigurationRestore.h"
@@ -86,63 +85,6 @@ void RunGet(DeviceSession& session, CommandReport& report) {
     if (!missing.empty()) report.Fail(kExitFailed, "the device has no setting " + Joined(missing));
 }
 
-void RunSet(DeviceSession& session, CommandReport& report) {
-    std::vector<std::pair<std::string, std::string>> assignments;
-    // The value each path must have afterwards: the last one given for it.
-    std::map<std::string, std::string> wanted;
-    std::vector<std::string> paths;
-    for (const std::string& argument : session.Options().args) {
-        std::string path;
-        std::string value;
-        SplitAssignment(argument, path, value);  // the form was checked with the arguments
-        if (wanted.count(path) == 0) paths.push_back(path);
-        wanted[path] = value;
-        assignments.emplace_back(path, value);
-    }
-
-    DocumentStore& documents = session.App().Documents();
-    if (documents.SettingsNode() == nullptr) {
-        report.Fail(kExitFailed, kSettingsNotLoaded);
-        return;
-    }
-    const auto before = ReadSettingValues(documents.SettingsNode(), paths);
-    for (size_t i = 0; i < paths.size(); ++i) {
-        if (!before[i]) {
-            report.Fail(kExitUsage,
-                        "the device has no setting " + paths[i] + "; nothing was sent");
-            return;
-        }
-        if (NamesGroup(documents.SettingsNode(), paths[i])) {
-            report.Fail(kExitUsage,
-                        paths[i] + " is a group of settings, not one setting; nothing was sent");
-            return;
-        }
-    }
-
-    WriteSettingValues(documents.SettingsNode(), assignments);
-    const ApplyOutcome outcome = session.App().ApplySettings(session.Executor());
-    if (outcome == ApplyOutcome::NothingToSend) {
-        report.Fail(kExitFailed, "no settings to send");
-        return;
-    }
-
-    const auto after = ReadSettingValues(documents.SettingsNode(), paths);
-    JsonValue reported = JsonValue::Object();
-    for (size_t i = 0; i < paths.size(); ++i)
-        reported.Set(paths[i], after[i] ? JsonValue(*after[i]) : JsonValue());
-    report.Data().Set("values", reported);
-    if (outcome == ApplyOutcome::ReadBackFailed) {
-        report.Fail(kExitFailed, "the device did not send its settings back after taking them");
-        return;
-    }
-    for (size_t i = 0; i < paths.size(); ++i) {
-        if (after[i] && *after[i] == wanted[paths[i]]) continue;
-        report.Fail(kExitFailed, "the device did not take " + paths[i] + "=" + wanted[paths[i]] +
-                                     (after[i] ? " (it reports \"" + *after[i] + "\")"
-                                               : " (it no longer reports the setting)"));
-    }
-}
-
 void RunBackup(DeviceSession& session, CommandReport& report) {
     CliPrompts& prompts = session.Prompter();
     prompts.SetSavePath(session.Options().args.front());
@@ -171,6 +113,7 @@ void RunRestore(DeviceSession& session, CommandReport& report) {
     switch (
         RestoreSettings(path, session.App().Documents(), session.Executor(), session.Prompter())) {
         case RestoreOutcome::Restored:
+            report.MarkChanged();
             return;
         case RestoreOutcome::Refused:
             report.Fail(kExitUsage, "the file was not sent");
@@ -179,6 +122,7 @@ void RunRestore(DeviceSession& session, CommandReport& report) {
             report.Fail(kExitFailed, "the device refused the backup and kept its settings");
             return;
         case RestoreOutcome::SettingsNotReadBack:
+            report.MarkChanged();
             report.Fail(kExitFailed, "the device did not send its settings back after the restore");
             return;
     }

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   dpkg-dev desktop-file-utils groff-base
   clang libclang-rt-14-dev
+  nlohmann-json3-dev ansible-core python3-pytest
 )
 
 missing=()

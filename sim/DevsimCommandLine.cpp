@@ -14,7 +14,8 @@ const char* DevsimCommandLine::Usage() {
            "        unplug-after-bytes:N corrupt-upload corrupt-download\n"
            "        stall-upload:MS chatter-forever\n"
            "signals: SIGUSR1 unplugs the device, SIGUSR2 plugs it in again (a new terminal\n"
-           "         behind the same link)\n";
+           "         behind the same link)\n"
+           "MERIVANE_TIME_SCALE=N runs the device's delays N times faster\n";
 }
 
 bool DevsimCommandLine::Parse(const std::vector<std::string>& args, std::string& error) {

@@ -16,7 +16,7 @@ namespace merivane::sim {
 //   --chatter              <pyPrint> and <usb> blocks inside answers
 //   --autostart on|off     Python auto-start (overrides a saved state)
 //   --state-dir DIR        keep settings and files in DIR across runs
-//   --log FILE             record every byte received and sent
+//   --log FILE             record every byte received and sent, and each command taken
 //   --fault SPEC           misbehaviour (repeatable; see FaultPlan)
 //   --no-sim               no SIM card
 //   --quiet-console        the console starts paused

@@ -396,6 +396,9 @@ void SimulatedDevice::Answer(Frame frame) {
             std::lock_guard lock(commandsMutex_);
             commands_.push_back(frame.text);
         }
+        // Whole, where the received bytes may come in several reads: what a test of the
+        // program reads to learn which requests reached the device.
+        log_.Note("command " + TrafficLog::Escape(frame.text));
         fault = faults_.ForCommand(frame.text);
     } else {
         unplugAfterBytes_.reset();

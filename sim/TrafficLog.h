@@ -8,7 +8,8 @@ namespace merivane::sim {
 
 // The --log record: every byte the device received ("RX") and sent ("TX"),
 // one line per read or write, with control and non-ASCII bytes written as
-// \r, \n or \xNN so that the file stays readable text.
+// \r, \n or \xNN so that the file stays readable text; notes ("--") between
+// them, among them each command line the device took ("-- command TEXT").
 class TrafficLog {
 public:
     TrafficLog() = default;

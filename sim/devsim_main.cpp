@@ -1,5 +1,6 @@
 // merivane-devsim: a simulated device on a pseudo-terminal, published under
-// the link given with --link, until SIGINT or SIGTERM.
+// the link given with --link, until SIGINT or SIGTERM. MERIVANE_TIME_SCALE runs its
+// delays (slow answers, restarts) faster, on the same scale as the tool under test.
 
 #include <csignal>
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include "sim/DevsimCommandLine.h"
 #include "sim/SimulatedDevice.h"
+#include "support/TimeScale.h"
 
 int main(int argc, char** argv) {
     using merivane::sim::DevsimCommandLine;
@@ -22,6 +24,10 @@ int main(int argc, char** argv) {
     if (commandLine.help) {
         fputs(DevsimCommandLine::Usage(), stdout);
         return 0;
+    }
+    if (!merivane::InstallTimeScaleFromEnvironment(error)) {
+        fprintf(stderr, "merivane-devsim: %s\n", error.c_str());
+        return 2;
     }
 
     // The signals are taken by sigwait below; the device thread inherits the mask.

@@ -43,6 +43,10 @@ TEST_F(CliCommandsTest, MalformedCommandLinesAreUsageErrors) {
         {"--bogus", "info"},
         {"download", "a", "b", "c"},
         {"ports", "--all"},
+        {"--check", "info"},
+        {"--if-changed", "ls"},
+        {"--if-present", "ls"},
+        {"--if-version-not", "1", "ls"},
     };
     for (const auto& args : cases) {
         const CliRun run = RunCli(args);
@@ -309,7 +313,7 @@ TEST_F(CliCommandsTest, AutostartChangesOnlyWhenToldAndNeedsACommandLine) {
 
     const CliRun on = RunOn(device, {"autostart", "on", "--command", "job.py -v"});
     ASSERT_EQ(on.exit, 0) << on.err;
-    EXPECT_EQ(on.out, "autostart: on\ncommand:   job.py -v\n");
+    EXPECT_EQ(on.out, "autostart:    on\ncommand_line: job.py -v\n");
     EXPECT_TRUE(device.AutostartOn());
     EXPECT_EQ(device.Setting("python/command"), "job.py -v");
 

@@ -132,6 +132,13 @@ TEST(SimProgramTest, DevsimRefusesBadArguments) {
         ASSERT_TRUE(process.Started());
         EXPECT_EQ(process.FirstLine(5000), "");
     }
+    // A time scale it cannot read would leave it at real speed behind a faster tool.
+    setenv("MERIVANE_TIME_SCALE", "fast", 1);
+    DevsimProcess scaled({"--link", folder / "scaled"});
+    unsetenv("MERIVANE_TIME_SCALE");
+    ASSERT_TRUE(scaled.Started());
+    EXPECT_EQ(scaled.FirstLine(5000), "");
+    EXPECT_EQ(scaled.Stop(SIGTERM), 2);
 }
 
 class SimStateTest : public testing::SimDeviceFixture {};
@@ -184,6 +191,7 @@ TEST_F(SimStateTest, LogRecordsEveryByteBothWays) {
     EXPECT_NE(log.find(" RX 8 AT+CSQ\\r\\n\n"), std::string::npos) << log;
     EXPECT_NE(log.find("+CSQ: 17,99\\r\\n"), std::string::npos) << log;
     EXPECT_NE(log.find(" TX "), std::string::npos);
+    EXPECT_NE(log.find(" -- command AT+CSQ\n"), std::string::npos) << log;
 }
 
 }  // namespace

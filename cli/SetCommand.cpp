@@ -1,0 +1,126 @@
+// The set command: compares the wanted values with the device's and sends the settings
+// only when one of them differs; with --check it only tells.
+
+#include <map>
+
+#include "cli/DeviceCommands.h"
+#include "cli/DeviceSession.h"
+#include "cli/SettingValues.h"
+
+namespace merivane::cli {
+namespace {
+
+// The settings of the command line in the order first named; a path given twice
+// keeps the last value.
+struct Assignments {
+    std::vector<std::pair<std::string, std::string>> inOrder;  // as given, for writing
+    std::vector<std::string> paths;                            // each path once
+    std::map<std::string, std::string> wanted;                 // the value each path ends with
+};
+
+Assignments ReadAssignments(const std::vector<std::string>& arguments) {
+    Assignments out;
+    for (const std::string& argument : arguments) {
+        std::string path;
+        std::string value;
+        SplitAssignment(argument, path, value);  // the form was checked with the arguments
+        if (out.wanted.count(path) == 0) out.paths.push_back(path);
+        out.wanted[path] = value;
+        out.inOrder.emplace_back(path, value);
+    }
+    return out;
+}
+
+// Settings by path as the report's "values" (null for a path the device does not report).
+JsonValue ValuesOf(const std::vector<std::string>& paths,
+                   const std::vector<std::optional<std::string>>& values) {
+    JsonValue object = JsonValue::Object();
+    for (size_t i = 0; i < paths.size(); ++i)
+        object.Set(paths[i], values[i] ? JsonValue(*values[i]) : JsonValue());
+    return object;
+}
+
+// False with the report failed when a path is not one setting the device has.
+bool AllAreSettings(xmlNode* settings, const std::vector<std::string>& paths,
+                    const std::vector<std::optional<std::string>>& values, CommandReport& report) {
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (!values[i]) {
+            report.Fail(kExitUsage, "the device has no setting " + paths[i] + "; nothing was sent");
+            return false;
+        }
+        if (NamesGroup(settings, paths[i])) {
+            report.Fail(kExitUsage,
+                        paths[i] + " is a group of settings, not one setting; nothing was sent");
+            return false;
+        }
+    }
+    return true;
+}
+
+// Sends the settings, waits for them to take effect and reports what the device took.
+void Apply(DeviceSession& session, const Assignments& set, CommandReport& report) {
+    DocumentStore& documents = session.App().Documents();
+    WriteSettingValues(documents.SettingsNode(), set.inOrder);
+    const ApplyOutcome outcome = session.App().ApplySettings(session.Executor());
+    if (outcome == ApplyOutcome::NothingToSend) {
+        report.Fail(kExitFailed, "no settings to send");
+        return;
+    }
+    report.MarkChanged();
+
+    const auto after = ReadSettingValues(documents.SettingsNode(), set.paths);
+    report.Data().Set("values", ValuesOf(set.paths, after));
+    if (outcome == ApplyOutcome::ReadBackFailed) {
+        report.Fail(kExitFailed, "the device did not send its settings back after taking them");
+        return;
+    }
+    for (size_t i = 0; i < set.paths.size(); ++i) {
+        const std::string& wanted = set.wanted.at(set.paths[i]);
+        if (after[i] && *after[i] == wanted) continue;
+        report.Fail(kExitFailed, "the device did not take " + set.paths[i] + "=" + wanted +
+                                     (after[i] ? " (it reports \"" + *after[i] + "\")"
+                                               : " (it no longer reports the setting)"));
+    }
+}
+
+}  // namespace
+
+void RunSet(DeviceSession& session, CommandReport& report) {
+    const Assignments set = ReadAssignments(session.Options().args);
+    xmlNode* settings = session.App().Documents().SettingsNode();
+    if (settings == nullptr) {
+        report.Fail(kExitFailed, kSettingsNotLoaded);
+        return;
+    }
+    const auto before = ReadSettingValues(settings, set.paths);
+    if (!AllAreSettings(settings, set.paths, before, report)) return;
+
+    report.ListChanges();
+    bool anyDiffers = false;
+    JsonValue compared = JsonValue::Array();
+    for (size_t i = 0; i < set.paths.size(); ++i) {
+        const std::string& wanted = set.wanted.at(set.paths[i]);
+        const bool differs = *before[i] != wanted;
+        anyDiffers = anyDiffers || differs;
+        if (differs) report.AddChange(set.paths[i], *before[i], wanted);
+        JsonValue row = JsonValue::Object();
+        row.Set("path", set.paths[i]);
+        row.Set("current", *before[i]);
+        row.Set("wanted", wanted);
+        row.Set("change", differs);
+        compared.Append(std::move(row));
+    }
+    if (session.Options().check) {
+        report.Data().Set("settings", std::move(compared));
+        return;
+    }
+    if (!anyDiffers) {
+        // Sending the same values again would only cost the device its settle pause.
+        report.Data().Set("values", ValuesOf(set.paths, before));
+        session.Prompter().Say("The device has these values already; nothing was sent.");
+        return;
+    }
+    Apply(session, set, report);
+}
+
+}  // namespace merivane::cli
