@@ -24,7 +24,7 @@ void RunDesktop(CKestrionApp& app, const StartupOptions& options, Prompts& promp
     QApplication::processEvents();
 
     DialogExecutor executor(app.Link());
-    KestrionPropertySheet sheet(PageContext{&app, &prompts, &executor});
+    KestrionPropertySheet sheet(PageContext{app, prompts, executor});
     PageSet pages;
 
     StartupHooks hooks;

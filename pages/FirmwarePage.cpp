@@ -41,16 +41,14 @@ void FirmwarePage::ShowDeviceState() {
 
 void FirmwarePage::Browse() {
     // Starts from the path as last taken from the edit box.
-    if (Context().prompts != nullptr)
-        imagePath = BrowseForFile(*Context().prompts, imagePath, kFirmwareImageChoice);
+    imagePath = BrowseForFile(Context().prompts, imagePath, kFirmwareImageChoice);
     UpdateData(false);
 }
 
 void FirmwarePage::Update() {
     UpdateData(true);
     const PageContext& context = Context();
-    if (context.app == nullptr || context.executor == nullptr || context.prompts == nullptr) return;
-    UpdateFirmware(imagePath, context.app->Documents(), *context.executor, *context.prompts,
+    UpdateFirmware(imagePath, context.app.Documents(), context.executor, context.prompts,
                    AfterFirmwareUpdate::EndProcess, [this] { ShowDeviceState(); });
 }
 

@@ -21,10 +21,9 @@ constexpr char kLitProperty[] = "lit";
 // sheet, with the settings pages empty; the line says why.
 // The status line: the link's state ("Connected" or "Disconnected"), and whether
 // the device's settings could be read.
-std::string StatusLine(const std::string& status, CKestrionApp* app) {
-    if (app == nullptr) return status;
-    const std::string shown = app->StatusText();
-    if (app->Documents().SettingsNode() != nullptr) return shown;
+std::string StatusLine(CKestrionApp& app) {
+    const std::string shown = app.StatusText();
+    if (app.Documents().SettingsNode() != nullptr) return shown;
     return shown + " (settings could not be read)";
 }
 
@@ -57,13 +56,13 @@ MainPage::MainPage(QWidget* parent)
 MainPage::~MainPage() = default;
 
 DeviceIdentity& MainPage::Identity() {
-    return Context().app ? Context().app->Identity() : ownIdentity_;
+    return Context().app.Identity();
 }
 
 void MainPage::DoDataExchange(DataExchange& exchange) {
     DeviceIdentity& identity = Identity();
     // Shown only: what the line adds never goes back into the status.
-    std::string statusLine = StatusLine(identity.status, Context().app);
+    std::string statusLine = StatusLine(Context().app);
     exchange.Text(ui_->modemTypeEdit, identity.modemMaker);
     exchange.Text(ui_->statusEdit, statusLine);
     exchange.Text(ui_->imeiEdit, identity.serialNumber);
@@ -110,8 +109,7 @@ void MainPage::Redisplay() {
 
 void MainPage::Refresh() {
     // The outcome is not looked at: the page shows whatever identification left.
-    if (Context().app != nullptr && Context().executor != nullptr)
-        Context().app->IdentifyDevice(*Context().executor);
+    Context().app.IdentifyDevice(Context().executor);
     Redisplay();
 }
 

@@ -39,7 +39,7 @@ class MainPage : public PropertyPage {
     bool OnSetActive() override;
     bool OnApply() override { return true; }
 
-    // Identification's findings: the application's, or the page's own without one.
+    // Identification's findings (the application's).
     DeviceIdentity& Identity();
 
     // Lights the bars and the link from the members.
@@ -69,7 +69,6 @@ class MainPage : public PropertyPage {
 
     std::unique_ptr<Ui::MainPage> ui_;
     std::array<QLabel*, 5> bars_{};
-    DeviceIdentity ownIdentity_;
     QPixmap lit_;
     QPixmap unlit_;
     SignalMonitorPanel* monitor_;

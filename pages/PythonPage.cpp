@@ -74,10 +74,6 @@ void PythonPage::DoDataExchange(DataExchange& exchange) {
     exchange.Text(ui_->autostartCommandEdit, autostartCommandLine);
 }
 
-bool PythonPage::CanTalkToDevice() const {
-    return Context().executor != nullptr && Context().prompts != nullptr;
-}
-
 void PythonPage::OnInitDialog() {
     // Every control of this page stays visible: the files and the transfer
     // buttons belong to no setting.
@@ -88,11 +84,9 @@ void PythonPage::OnInitDialog() {
 void PythonPage::LoadFromDevice() {
     InitDialogBase();
     ReadPageBindings();
-    if (Context().executor != nullptr) {
-        const PythonFileListing listing = FetchPythonFileList(*Context().executor);
-        // An answer without a list leaves the list as it was.
-        if (listing.answered) ShowFiles(listing);
-    }
+    const PythonFileListing listing = FetchPythonFileList(Context().executor);
+    // An answer without a list leaves the list as it was.
+    if (listing.answered) ShowFiles(listing);
     // The auto-start values just read are shown whether or not the list came.
     UpdateData(false);
     SetModified(false);
@@ -133,10 +127,9 @@ std::vector<PythonFileEntry> PythonPage::CheckedFiles() const {
 }
 
 void PythonPage::DeleteCheckedFiles() {
-    if (!CanTalkToDevice()) return;
     std::vector<std::string> names;
     for (const PythonFileEntry& file : CheckedFiles()) names.push_back(file.name);
-    const DeleteResult result = DeletePythonFiles(names, *Context().executor, *Context().prompts);
+    const DeleteResult result = DeletePythonFiles(names, Context().executor, Context().prompts);
     if (result.outcome != DeleteOutcome::Deleted) return;
     // The list shows what is left; an answer without a list leaves it empty.
     ShowFiles(result.listing);
@@ -144,32 +137,28 @@ void PythonPage::DeleteCheckedFiles() {
 }
 
 void PythonPage::BrowseForUpload() {
-    if (Context().prompts != nullptr)
-        uploadPath = BrowseForFile(*Context().prompts, uploadPath, kPythonFileChoice);
+    uploadPath = BrowseForFile(Context().prompts, uploadPath, kPythonFileChoice);
     UpdateData(false);
 }
 
 void PythonPage::UploadFile() {
     UpdateData(true);
-    if (!CanTalkToDevice()) return;
     const UploadResult result =
-        UploadPythonFile(uploadPath, *Context().executor, *Context().prompts);
+        UploadPythonFile(uploadPath, Context().executor, Context().prompts);
     if (result.outcome == UploadOutcome::Refused) return;
     ShowFiles(result.listing);
     UpdateData(false);
 }
 
 void PythonPage::DownloadCheckedFiles() {
-    if (!CanTalkToDevice()) return;
     const std::vector<PythonFileEntry> checked = CheckedFiles();
     if (checked.empty()) return;
-    DownloadPythonFiles(checked, *Context().executor, *Context().prompts);
+    DownloadPythonFiles(checked, Context().executor, Context().prompts);
 }
 
 bool PythonPage::OnApply() {
     if (!AutostartSettingsAcceptable(autostartEnabled, autostartCommandLine)) {
-        if (Context().prompts != nullptr)
-            CheckAutostartSettings(autostartEnabled, autostartCommandLine, *Context().prompts);
+        CheckAutostartSettings(autostartEnabled, autostartCommandLine, Context().prompts);
         return false;
     }
     return PropertyPage::OnApply();

@@ -52,7 +52,6 @@ class PythonPage : public PropertyPage {
     // Replaces every entry of the list with the listed files.
     void ShowFiles(const PythonFileListing& listing);
     void ClearFiles();
-    bool CanTalkToDevice() const;
 
     std::unique_ptr<Ui::PythonPage> ui_;
     std::vector<PythonFileEntry> files_;

@@ -98,8 +98,7 @@ void SerialPage::OnInitDialog() {
 bool SerialPage::OnApply() {
     if (NamesTracker(g_deviceModel)) {
         // Nothing is written; the page stays modified and the sheet neither applies nor closes.
-        if (Context().prompts != nullptr)
-            Context().prompts->Inform(kTrackerRefusal, kTrackerRefusalCaption, Prompts::Icon::None);
+        Context().prompts.Inform(kTrackerRefusal, kTrackerRefusalCaption, Prompts::Icon::None);
         return false;
     }
     return PropertyPage::OnApply();

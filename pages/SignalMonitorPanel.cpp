@@ -71,9 +71,9 @@ SignalMonitorPanel::~SignalMonitorPanel() {
     JoinPoller();
 }
 
-void SignalMonitorPanel::SetContext(CKestrionApp* app, Prompts* prompts) {
-    app_ = app;
-    prompts_ = prompts;
+void SignalMonitorPanel::SetContext(CKestrionApp& app, Prompts& prompts) {
+    app_ = &app;
+    prompts_ = &prompts;
 }
 
 void SignalMonitorPanel::SetShown(bool shown) {

@@ -31,8 +31,8 @@ class SignalMonitorPanel : public QGroupBox {
     explicit SignalMonitorPanel(QWidget* parent = nullptr);
     ~SignalMonitorPanel() override;
 
-    // What the polls work with; without an application the panel does nothing.
-    void SetContext(CKestrionApp* app, Prompts* prompts);
+    // What the polls work with, once the page is on a sheet; before that the panel does nothing.
+    void SetContext(CKestrionApp& app, Prompts& prompts);
     // The page is shown or hidden: polling runs only while it is shown.
     void SetShown(bool shown);
 

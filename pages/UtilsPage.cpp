@@ -30,39 +30,29 @@ void UtilsPage::DoDataExchange(DataExchange& exchange) {
     exchange.Text(ui_->restorePathEdit, restorePath);
 }
 
-bool UtilsPage::CanTalkToDevice() const {
-    const PageContext& context = Context();
-    return context.app != nullptr && context.executor != nullptr && context.prompts != nullptr;
-}
-
 void UtilsPage::OnBackup() {
     const PageContext& context = Context();
-    if (context.app == nullptr || context.prompts == nullptr) return;
-    BackupSettings(context.app->Documents(), *context.prompts);
+    BackupSettings(context.app.Documents(), context.prompts);
 }
 
 void UtilsPage::OnBrowse() {
-    if (Context().prompts != nullptr)
-        restorePath = BrowseForFile(*Context().prompts, restorePath, kRestoreFileChoice);
+    restorePath = BrowseForFile(Context().prompts, restorePath, kRestoreFileChoice);
     UpdateData(false);
 }
 
 void UtilsPage::OnRestore() {
     UpdateData(true);
-    if (!CanTalkToDevice()) return;
     // The other pages show the settings read back the next time they become active.
-    RestoreSettings(restorePath, Context().app->Documents(), *Context().executor,
-                    *Context().prompts);
+    RestoreSettings(restorePath, Context().app.Documents(), Context().executor,
+                    Context().prompts);
 }
 
 void UtilsPage::OnReboot() {
-    if (Context().executor == nullptr) return;
-    RebootDevice(*Context().executor);
+    RebootDevice(Context().executor);
 }
 
 void UtilsPage::OnRestoreFactoryDefaults() {
-    if (!CanTalkToDevice()) return;
-    RestoreFactoryDefaults(Context().app->Documents(), *Context().executor, *Context().prompts);
+    RestoreFactoryDefaults(Context().app.Documents(), Context().executor, Context().prompts);
 }
 
 }  // namespace merivane

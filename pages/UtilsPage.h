@@ -39,7 +39,6 @@ class UtilsPage : public PropertyPage {
     void DoDataExchange(DataExchange& exchange) override;
 
   private:
-    bool CanTalkToDevice() const;
 
     std::unique_ptr<Ui::UtilsPage> ui_;
 };

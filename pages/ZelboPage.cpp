@@ -80,8 +80,7 @@ void ZelboPage::OnInitDialog() {
 bool ZelboPage::OnSetActive() { return BaseSetActive(); }
 
 void ZelboPage::ShowDocuments() {
-    if (Context().app != nullptr)
-        ReadBindings(this, Bindings(), Context().app->Documents().StateNode());
+    ReadBindings(this, Bindings(), Context().app.Documents().StateNode());
     ReadPageBindings();
     UpdateData(false);
 }
@@ -89,9 +88,7 @@ void ZelboPage::ShowDocuments() {
 bool ZelboPage::OnApply() {
     // The sheet has just taken the controls into the members.
     const ZelboFields fields{extPanId, discoverTimeout, scanChannels, scanDuration, joinTime};
-    const ZelboField failed = Context().prompts != nullptr
-                                  ? CheckZelboFields(fields, *Context().prompts)
-                                  : ValidateZelboFields(fields).field;
+    const ZelboField failed = CheckZelboFields(fields, Context().prompts);
     if (failed != ZelboField::None) {
         QLineEdit* edit = FieldEdit(failed);
         edit->setFocus(Qt::OtherFocusReason);
@@ -102,17 +99,15 @@ bool ZelboPage::OnApply() {
 }
 
 void ZelboPage::Browse() {
-    if (Context().prompts != nullptr)
-        firmwareFile = BrowseForFile(*Context().prompts, firmwareFile, kRadioImageChoice);
+    firmwareFile = BrowseForFile(Context().prompts, firmwareFile, kRadioImageChoice);
     UpdateData(false);
 }
 
 void ZelboPage::UpdateRadioFirmware() {
     UpdateData(true);
     const PageContext& context = Context();
-    if (context.app == nullptr || context.executor == nullptr || context.prompts == nullptr) return;
     const FirmwareOutcome outcome = merivane::UpdateRadioFirmware(
-        firmwareFile, context.app->Documents(), *context.executor, *context.prompts);
+        firmwareFile, context.app.Documents(), context.executor, context.prompts);
     // The radio's new state and settings, once the update has run.
     if (outcome == FirmwareOutcome::Updated || outcome == FirmwareOutcome::UpdateFailed)
         ShowDocuments();

@@ -62,7 +62,7 @@ KestrionPropertySheet::~KestrionPropertySheet() {
     // The pages belong to whoever built them; they outlive the sheet's tabs.
     for (const QPointer<PropertyPage>& page : pages_) {
         if (page == nullptr) continue;
-        page->AttachTo(nullptr, page->Context());
+        page->AttachTo(nullptr, nullptr);
         page->setParent(nullptr);
     }
 }
@@ -78,7 +78,7 @@ QPushButton* KestrionPropertySheet::ApplyButton() const {
 }
 
 void KestrionPropertySheet::AddPage(PropertyPage* page) {
-    page->AttachTo(this, context_);
+    page->AttachTo(this, &context_);
     pages_.append(page);
     switching_ = true;
     tabs_->addTab(page, page->Caption());
@@ -160,8 +160,7 @@ bool KestrionPropertySheet::DocumentsLoadedFor(const QList<PropertyPage*>& chang
         if (page->ChangedDocument() == PropertyPage::BoundDocument::None ||
             page->StartNode() != nullptr)
             continue;
-        if (context_.prompts != nullptr)
-            context_.prompts->Inform(kSettingsNotLoaded, CKestrionApp::kDisplayName,
+        context_.prompts.Inform(kSettingsNotLoaded, CKestrionApp::kDisplayName,
                                      Prompts::Icon::Warning);
         return false;
     }
@@ -201,9 +200,8 @@ void KestrionPropertySheet::SetApplyHandlers(ApplyHandler settings, ApplyHandler
 }
 
 KestrionPropertySheet::ApplyHandler KestrionPropertySheet::DefaultHandler(bool zelbo) const {
-    CKestrionApp* app = context_.app;
-    BatchExecutor* executor = context_.executor;
-    if (app == nullptr || executor == nullptr) return {};
+    CKestrionApp* app = &context_.app;
+    BatchExecutor* executor = &context_.executor;
     if (zelbo) return [app, executor] { return app->ApplyZelboSettings(*executor); };
     return [app, executor] { return app->ApplySettings(*executor); };
 }
@@ -219,8 +217,8 @@ void KestrionPropertySheet::ApplyZelboSettings() {
 }
 
 void KestrionPropertySheet::ReportApply(ApplyOutcome outcome) {
-    if (outcome == ApplyOutcome::ReadBackFailed && context_.prompts != nullptr)
-        context_.prompts->Inform(kReadBackFailed, kReadBackCaption, Prompts::Icon::Warning);
+    if (outcome == ApplyOutcome::ReadBackFailed)
+        context_.prompts.Inform(kReadBackFailed, kReadBackCaption, Prompts::Icon::Warning);
 }
 
 void KestrionPropertySheet::ShowAbout() {

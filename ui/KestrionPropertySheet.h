@@ -52,7 +52,7 @@ class KestrionPropertySheet : public QDialog {
         "The device's settings are not loaded, so nothing was sent. Press Refresh on the "
         "Device Information page to read them from the device.";
 
-    explicit KestrionPropertySheet(const PageContext& context = {}, QWidget* parent = nullptr);
+    explicit KestrionPropertySheet(const PageContext& context, QWidget* parent = nullptr);
     ~KestrionPropertySheet() override;
 
     void AddPage(PropertyPage* page);

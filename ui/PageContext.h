@@ -8,11 +8,12 @@ class Prompts;
 
 // What pages and the sheet work with: the application object (device link,
 // documents, identity), the user prompts and the runner of device batches.
-// Any of them may be missing in tests; the pieces that need one then do nothing.
+// All three are required: a page that could not show a message or run a batch
+// would drop the user's request without a word.
 struct PageContext {
-    CKestrionApp* app = nullptr;
-    Prompts* prompts = nullptr;
-    BatchExecutor* executor = nullptr;
+    CKestrionApp& app;
+    Prompts& prompts;
+    BatchExecutor& executor;
 };
 
 }  // namespace merivane

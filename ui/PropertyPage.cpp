@@ -65,7 +65,7 @@ PropertyPage::PropertyPage(QWidget* parent) : QWidget(parent) {}
 
 PropertyPage::~PropertyPage() = default;
 
-void PropertyPage::AttachTo(KestrionPropertySheet* sheet, const PageContext& context) {
+void PropertyPage::AttachTo(KestrionPropertySheet* sheet, const PageContext* context) {
     sheet_ = sheet;
     context_ = context;
 }
@@ -129,7 +129,7 @@ void PropertyPage::SetModified(bool modified) {
 }
 
 bool PropertyPage::UpdateData(bool saveAndValidate) {
-    DataExchange exchange(saveAndValidate, context_.prompts);
+    DataExchange exchange(saveAndValidate, &Context().prompts);
     DoDataExchange(exchange);
     return !exchange.Failed();
 }
@@ -143,8 +143,7 @@ void PropertyPage::ShowControl(const std::string& control_id) {
 }
 
 xmlNode* PropertyPage::StartNode() const {
-    if (context_.app == nullptr) return nullptr;
-    const DocumentStore& documents = context_.app->Documents();
+    const DocumentStore& documents = Context().app.Documents();
     switch (document_) {
         case BoundDocument::Settings:
             return documents.SettingsNode();

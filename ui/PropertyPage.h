@@ -74,7 +74,8 @@ class PropertyPage : public QWidget, public BindingHost {
     // mesh radio settings; None for a page that changes no settings.
     BoundDocument ChangedDocument() const;
     KestrionPropertySheet* Sheet() const { return sheet_; }
-    const PageContext& Context() const { return context_; }
+    // The sheet's context; a page is used only once it is on a sheet.
+    const PageContext& Context() const { return *context_; }
 
     // BindingHost: shows the control whose object name is `control_id`.
     void ShowControl(const std::string& control_id) override;
@@ -126,7 +127,7 @@ class PropertyPage : public QWidget, public BindingHost {
     };
 
     friend class KestrionPropertySheet;
-    void AttachTo(KestrionPropertySheet* sheet, const PageContext& context);
+    void AttachTo(KestrionPropertySheet* sheet, const PageContext* context);
     void EnsureInitialized();
     // The sheet's apply, in its two steps around the sending: the page's values
     // into its document, then the device's answer back on the page.
@@ -137,7 +138,7 @@ class PropertyPage : public QWidget, public BindingHost {
     bool ShowGroupsWithShownControls(QWidget* parent) const;
 
     KestrionPropertySheet* sheet_ = nullptr;
-    PageContext context_;
+    const PageContext* context_ = nullptr;
     BoundDocument document_ = BoundDocument::None;
     BindingTable bindings_;
     std::vector<FollowRule> showRules_;

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "GuiTestSupport.h"
+#include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
 #include "settings/Bindings.h"
 #include "support/ScriptedPrompts.h"
@@ -109,7 +110,7 @@ class BindingPageTest : public ::testing::Test {
   protected:
     BindingPageTest()
         : app_(std::make_unique<FixedPortSource>()),
-          sheet_(PageContext{&app_, &prompts_, nullptr}) {
+          sheet_(PageContext{app_, prompts_, executor_}) {
         app_.Documents().LoadSettingsDocument(SettingsReply("internet"));
         sheet_.AddPage(&page_);
         sheet_.AddPage(&other_);
@@ -128,6 +129,7 @@ class BindingPageTest : public ::testing::Test {
 
     CKestrionApp app_;
     test::ScriptedPrompts prompts_;
+    HeadlessExecutor executor_{app_.Link()};
     MobileLikePage page_;
     EmptyPage other_;
     KestrionPropertySheet sheet_;

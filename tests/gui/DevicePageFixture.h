@@ -103,7 +103,7 @@ class DevicePageFixture : public ::testing::Test {
     RecordingDialogExecutor executor_{app_.Link()};
     ScriptedPrompts prompts_;
     Page page_;
-    KestrionPropertySheet sheet_{PageContext{&app_, &prompts_, &executor_}};
+    KestrionPropertySheet sheet_{PageContext{app_, prompts_, executor_}};
 
   private:
     std::string Ask(std::string_view request) {

@@ -55,7 +55,7 @@ class MainPageTest : public ::testing::Test {
   protected:
     MainPageTest()
         : app_(std::make_unique<FixedPortSource>()),
-          sheet_(PageContext{&app_, &prompts_, nullptr}) {
+          sheet_(PageContext{app_, prompts_, executor_}) {
         sheet_.AddPage(&page_);
     }
 
@@ -70,6 +70,7 @@ class MainPageTest : public ::testing::Test {
 
     CKestrionApp app_;
     test::ScriptedPrompts prompts_;
+    HeadlessExecutor executor_{app_.Link()};
     MainPage page_;
     KestrionPropertySheet sheet_;
 };
@@ -128,7 +129,7 @@ TEST_F(MainPageTest, TheLinkIsUnlitOnlyForAnAddressBeginningWithZeros) {
     };
     for (const auto& [ip, expected] : cases) {
         MainPage page;
-        KestrionPropertySheet sheet(PageContext{&app_, &prompts_, nullptr});
+        KestrionPropertySheet sheet(PageContext{app_, prompts_, executor_});
         sheet.AddPage(&page);
         app_.Documents().LoadStateDocument(StateReply(kGateway, "", ip));
         sheet.show();
@@ -198,13 +199,14 @@ class MainPageRefreshTest : public test::SimFixture {
     ScaledClock clock_;
     ScopedClock installed_;
     CKestrionApp app_{std::make_unique<FixedPortSource>()};
+    test::ScriptedPrompts prompts_;
     HeadlessExecutor executor_{app_.Link()};
 };
 
 TEST_F(MainPageRefreshTest, RefreshReadsTheDeviceAgain) {
     g_product = kBrivel;
     MainPage page;
-    KestrionPropertySheet sheet(PageContext{&app_, nullptr, &executor_});
+    KestrionPropertySheet sheet(PageContext{app_, prompts_, executor_});
     sheet.AddPage(&page);
     sheet.show();
     EXPECT_EQ(page.findChild<QLineEdit*>("productEdit")->text(), "");
@@ -224,7 +226,7 @@ TEST_F(MainPageRefreshTest, TheStatusLineFollowsALostLinkAndRefreshReconnects) {
     g_product = kBrivel;
     app_.Identity().status = "Connected (" + app_.PortName() + ")";
     MainPage page;
-    KestrionPropertySheet sheet(PageContext{&app_, nullptr, &executor_});
+    KestrionPropertySheet sheet(PageContext{app_, prompts_, executor_});
     sheet.AddPage(&page);
     sheet.show();
     auto* refresh = page.findChild<QPushButton*>("refreshButton");
@@ -253,7 +255,7 @@ TEST_F(SignalMonitorTest, TheMonitorPlotsTheDriftingSignalAndTheBarsFollow) {
     g_product = kBrivel;
     test::ScriptedPrompts prompts;
     MainPage page;
-    KestrionPropertySheet sheet(PageContext{&app_, &prompts, &executor_});
+    KestrionPropertySheet sheet(PageContext{app_, prompts, executor_});
     sheet.AddPage(&page);
     sheet.show();
     ASSERT_TRUE(app_.IdentifyDevice(executor_));

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/BatchExecutor.h"
+#include "app/CKestrionApp.h"
+
 #include "GuiTestSupport.h"
 #include "support/ScriptedPrompts.h"
 #include "ui/CAboutDlg.h"
@@ -60,7 +63,7 @@ class RecordingPage : public PropertyPage {
 
 class PropertySheetTest : public ::testing::Test {
   protected:
-    PropertySheetTest() : sheet_(PageContext{nullptr, &prompts_, nullptr}) {
+    PropertySheetTest() : sheet_(PageContext{app_, prompts_, executor_}) {
         for (const char* caption : {"First", "Second", "Third"}) {
             pages_.push_back(std::make_unique<RecordingPage>(caption, log_));
             sheet_.AddPage(pages_.back().get());
@@ -76,6 +79,8 @@ class PropertySheetTest : public ::testing::Test {
     RecordingPage& Page(int index) { return *pages_[index]; }
 
     ScriptedPrompts prompts_;
+    CKestrionApp app_{std::make_unique<FixedPortSource>()};
+    HeadlessExecutor executor_{app_.Link()};
     std::vector<std::string> log_;
     KestrionPropertySheet sheet_;
     std::vector<std::unique_ptr<RecordingPage>> pages_;
@@ -244,7 +249,7 @@ class RangePage : public PropertyPage {
 
 TEST_F(PropertySheetTest, AnOutOfRangeValueKeepsThePageActiveWithTheStandardMessage) {
     RangePage range;
-    KestrionPropertySheet sheet(PageContext{nullptr, &prompts_, nullptr});
+    KestrionPropertySheet sheet(PageContext{app_, prompts_, executor_});
     sheet.AddPage(&range);
     RecordingPage other("Other", log_);
     sheet.AddPage(&other);

@@ -93,7 +93,7 @@ class PageHarness : public PageWidgets<Page> {
     PageHarness()
         : PageWidgets<Page>(page),
           app(std::make_unique<FixedPortSource>()),
-          sheet(PageContext{&app, &prompts, nullptr}) {
+          sheet(PageContext{app, prompts, executor}) {
         sheet.AddPage(&page);
         sheet.AddPage(&other);
         sheet.SetApplyHandlers(
@@ -127,6 +127,7 @@ class PageHarness : public PageWidgets<Page> {
 
     CKestrionApp app;
     ScriptedPrompts prompts;
+    HeadlessExecutor executor{app.Link()};
     Page page;
     PlainPage other;
     KestrionPropertySheet sheet;
@@ -145,7 +146,7 @@ class DeviceHarness : public PageWidgets<Page> {
           installed_(clock_),
           app(std::make_unique<FixedPortSource>()),
           executor(app.Link()),
-          sheet(PageContext{&app, &prompts, &executor}),
+          sheet(PageContext{app, prompts, executor}),
           product_(g_product),
           model_(g_deviceModel) {}
     ~DeviceHarness() {

@@ -104,7 +104,7 @@ class SheetApplyTest : public ::testing::Test {
     HeadlessExecutor executor_{app_.Link()};
     test::ScriptedPrompts prompts_;
     PageSet pages_;
-    KestrionPropertySheet sheet_{PageContext{&app_, &prompts_, &executor_}};
+    KestrionPropertySheet sheet_{PageContext{app_, prompts_, executor_}};
 
   private:
     std::string product_;

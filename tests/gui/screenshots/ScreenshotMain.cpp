@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
 #include "app/Startup.h"
 #include "pages/CellPage.h"
@@ -149,7 +150,9 @@ void ShootSettingsPages(const QString& name, const std::string& groups) {
     CellPage cell;
     TelvoraPage telvora;
     SerialPage serial;
-    KestrionPropertySheet sheet(PageContext{&app, nullptr, nullptr});
+    test::ScriptedPrompts prompts;
+    HeadlessExecutor executor(app.Link());
+    KestrionPropertySheet sheet(PageContext{app, prompts, executor});
     for (PropertyPage* page : {static_cast<PropertyPage*>(&cell),
                                static_cast<PropertyPage*>(&telvora),
                                static_cast<PropertyPage*>(&serial)})
