@@ -10,8 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev
   xvfb xauth
   dpkg-dev desktop-file-utils groff-base
-  clang libclang-rt-14-dev
-  nlohmann-json3-dev ansible-core python3-pytest
+  clang libclang-rt-14-dev clang-format
+  ansible-core python3-pytest
 )
 
 missing=()
