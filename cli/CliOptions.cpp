@@ -5,9 +5,9 @@
 #include <initializer_list>
 #include <memory>
 #include <sstream>
-#include <stdexcept>
 
 #include "settings/SettingText.h"
+#include "support/ParseCommandLine.h"
 
 namespace merivane::cli {
 namespace {
@@ -93,25 +93,18 @@ Environment (testing and scripting aids):
                             discover these ports instead of asking udev
   MERIVANE_TIME_SCALE=N     run the tool's own pauses and waits N times faster)";
 
-// An option's value or form refused; what() is the message for the user. Thrown from an
-// option's check, it leaves CLI11's parse as it is.
-class UsageError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
 const CommandForm* FindCommand(const std::string& name) {
     for (const CommandForm& form : kCommands)
         if (name == form.name) return &form;
     return nullptr;
 }
 
-// A whole number from `least` to 1000, or the usage error `refusal`.
+// A whole number from `least` to 1000; anything else refuses the command line with `refusal`.
 int ReadCount(const std::string& text, int least, const char* refusal) {
     const bool digits = !text.empty() && text.size() <= 4 &&
                         text.find_first_not_of("0123456789") == std::string::npos;
     const int count = digits ? std::atoi(text.c_str()) : -1;
-    if (count < least || count > 1000) throw UsageError(refusal);
+    if (count < least || count > 1000) throw CommandLineError(refusal);
     return count;
 }
 
@@ -245,7 +238,7 @@ std::unique_ptr<CLI::App> CommandLine(CliOptions& o) {
                     "times, runs on each of them as --all does")
         ->option_text("PATH")
         ->each([&o](const std::string& path) {
-            if (path.empty()) throw UsageError("--port needs a path");
+            if (path.empty()) throw CommandLineError("--port needs a path");
             if (!IsListedPort(o.ports, path)) o.ports.push_back(path);
         });
     app->add_flag("--all", o.all,
@@ -288,7 +281,7 @@ std::unique_ptr<CLI::App> CommandLine(CliOptions& o) {
                     return;
                 }
             }
-            throw UsageError("--document takes settings, state or radio");
+            throw CommandLineError("--document takes settings, state or radio");
         });
     app->add_option("--interval", "monitor: seconds between samples (default 2)")
         ->option_text("S")
@@ -309,49 +302,13 @@ std::unique_ptr<CLI::App> CommandLine(CliOptions& o) {
     app->add_option("--if-version-not", "firmware: only when the device's version differs")
         ->option_text("VERSION")
         ->each([&o](const std::string& version) {
-            if (version.empty()) throw UsageError("--if-version-not needs a version");
+            if (version.empty()) throw CommandLineError("--if-version-not needs a version");
             o.ifVersionNot = version;
         });
     app->add_flag("--help,-h", o.help, "this text");
     app->add_flag("--version,-V", o.version, "the version");
     return app;
 }
-
-// The arguments for CLI11 (last first, as it takes them), after checking the forms that
-// CLI11 2.1 reads otherwise than this program always has. Refused: an argument before "--"
-// that starts with "-" but names no option (CLI11 takes "-5" for an argument and "-yV" for
-// "-y -V"), a flag with a value ("--json=yes", which CLI11 takes for true or false) and an
-// option without its value at the end. "--name=" is an empty value, which CLI11 would take
-// from the next argument instead: it is passed on as an argument of its own.
-std::vector<std::string> CheckedForms(const CLI::App& app,
-                                      const std::vector<std::string>& arguments) {
-    std::vector<std::string> out;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        out.push_back(argument);
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') continue;
-        if (argument == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const size_t equals = argument.starts_with("--") ? argument.find('=') : std::string::npos;
-        const std::string name = argument.substr(0, equals);
-        const CLI::Option* option = app.get_option_no_throw(name);
-        if (option == nullptr) throw UsageError("unknown option \"" + argument + "\"");
-        if (option->get_expected_max() == 0) {
-            if (equals != std::string::npos) throw UsageError(name + " takes no value");
-        } else if (equals == std::string::npos) {
-            if (i + 1 == arguments.size()) throw UsageError(name + " needs a value");
-            out.push_back(arguments[++i]);
-        } else if (equals + 1 == argument.size()) {
-            out.back() = name;
-            out.emplace_back();
-        }
-    }
-    return {out.rbegin(), out.rend()};
-}
-
 }  // namespace
 
 bool SplitAssignment(const std::string& argument, std::string& path, std::string& value) {
@@ -380,12 +337,10 @@ bool SplitAssignment(const std::string& argument, std::string& path, std::string
 bool ParseCliArguments(const std::vector<std::string>& arguments, CliOptions& options,
                        std::string& error) {
     const std::unique_ptr<CLI::App> app = CommandLine(options);
-    try {
-        app->parse(CheckedForms(*app, arguments));
-    } catch (const std::runtime_error& refused) {  // a UsageError or CLI11's own
-        error = refused.what();
-        return false;
-    }
+    const auto unknown = [](const std::string& argument) {
+        return "unknown option \"" + argument + "\"";
+    };
+    if (!ParseCommandLine(*app, arguments, unknown, error)) return false;
     if (options.help || options.version) return true;
     if (app->count("COMMAND") == 0) {
         error = "no command given";
