@@ -28,8 +28,8 @@ const char* StateText(int state) { return state == 1 ? "on" : state == 0 ? "off"
 // "command_line": a finding named "command" would take the place of the command's name
 // in the JSON document.
 void ReportAutostart(const Autostart& autostart, CommandReport& report) {
-    report.Data().Set("autostart", StateText(autostart.state));
-    report.Data().Set("command_line", autostart.command);
+    report.Data()["autostart"] = StateText(autostart.state);
+    report.Data()["command_line"] = autostart.command;
 }
 
 }  // namespace

@@ -1,26 +1,97 @@
 #include "cli/CliOptions.h"
 
-#include "settings/SettingText.h"
-
+#include <CLI/CLI.hpp>
 #include <cstdlib>
 #include <initializer_list>
+#include <memory>
+#include <sstream>
+
+#include "settings/SettingText.h"
+#include "support/ParseCommandLine.h"
 
 namespace merivane::cli {
 namespace {
 
-// The commands and how many arguments each takes (-1: any number from the minimum).
+// The commands: how --help shows each with its arguments, how many arguments it takes
+// (-1: any number from the minimum) and what it does.
 struct CommandForm {
     const char* name;
+    const char* synopsis;
     int minArgs;
     int maxArgs;
+    const char* help;
 };
 
 constexpr CommandForm kCommands[] = {
-    {"ports", 0, 0},    {"info", 0, 0},           {"get", 1, -1},   {"set", 1, -1},
-    {"backup", 1, 1},   {"restore", 1, 1},        {"reboot", 0, 0}, {"ls", 0, 0},
-    {"upload", 1, 1},   {"download", 1, 2},       {"rm", 1, -1},    {"autostart", 1, 1},
-    {"firmware", 1, 1}, {"radio-firmware", 1, 1}, {"monitor", 0, 0},
+    {"ports", "ports", 0, 0,
+     "the candidate ports that discovery finds, with\n"
+     "their providers"},
+    {"info", "info", 0, 0,
+     "product, model, firmware, IMEI, IMSI, ICCID, phone\n"
+     "number, signal bars, registration, mobile IP"},
+    {"get", "get PATH...", 1, -1,
+     "settings by binding path, such as\n"
+     "mobile_simple/apn or mgmtconnection&index=3/\n"
+     "connectionEnabled"},
+    {"set", "set PATH=VALUE...", 1, -1,
+     "writes the settings, sends them to the device,\n"
+     "waits for them to take effect and prints what the\n"
+     "device reports; a value it did not take is an error;\n"
+     "sends nothing when the device has every value already"},
+    {"backup", "backup FILE", 1, 1, "saves the device's settings to FILE"},
+    {"restore", "restore FILE", 1, 1, "sends a backup to the device, which reboots"},
+    {"reboot", "reboot", 0, 0, "reboots the device"},
+    {"ls", "ls", 0, 0, "the files of the device's Python folder"},
+    {"upload", "upload FILE", 1, 1,
+     "sends FILE into the Python folder (MD5-verified);\n"
+     "with --if-changed only when the device's copy differs"},
+    {"download", "download NAME [DEST]", 1, 2,
+     "fetches a Python file (MD5-verified) to DEST, a\n"
+     "file or folder (default: NAME in this folder)"},
+    {"rm", "rm NAME...", 1, -1,
+     "deletes Python files; with --if-present a file the\n"
+     "device does not have is passed over"},
+    {"autostart", "autostart on|off", 1, 1,
+     "switches Python auto-start; --command CMDLINE sets\n"
+     "the command line it runs (nothing is sent when the\n"
+     "device is so already)"},
+    {"firmware", "firmware FILE", 1, 1,
+     "updates the device firmware (asks first); with\n"
+     "--if-version-not VERSION only when the device's\n"
+     "firmware version is not VERSION"},
+    {"radio-firmware", "radio-firmware FILE", 1, 1, "updates the mesh radio firmware (asks first)"},
+    {"monitor", "monitor", 0, 0,
+     "prints the signal every --interval seconds (time,\n"
+     "CSQ, dBm, bars, registration) until Ctrl+C or\n"
+     "--count samples; with --json one JSON object a line"},
 };
+
+constexpr char kAbout[] =
+    "Configures and maintains Varik cellular routers attached over USB, from scripts\n"
+    "and for many devices at once. Every run pauses the device's console first and\n"
+    "gives it back at the end; Python auto-start is left alone unless the\n"
+    "autostart command changes it.";
+
+constexpr char kNotes[] =
+    R"(With several devices, FILE of backup and DEST of download get the port's
+name added before the extension (backup.cfg -> backup-ttyACM0.cfg).
+
+The JSON document says in "changed" whether the command changed the device
+(with --check: would change it); set, upload, rm, autostart and firmware list
+what differs in "changes", each with its "path", "before" and "after".
+
+Without --port or --all, the one discovered device is used; when discovery
+finds several, they are listed and nothing is done.
+
+Progress goes to standard error when it is a terminal.
+
+Exit status: 0 done, 1 the device or a transfer failed, 2 usage (including
+input refused before anything was sent), 3 no device found, 130 interrupted.
+
+Environment (testing and scripting aids):
+  MERIVANE_CLI_PORTS="PROVIDER=PATH;PROVIDER=PATH"
+                            discover these ports instead of asking udev
+  MERIVANE_TIME_SCALE=N     run the tool's own pauses and waits N times faster)";
 
 const CommandForm* FindCommand(const std::string& name) {
     for (const CommandForm& form : kCommands)
@@ -28,20 +99,13 @@ const CommandForm* FindCommand(const std::string& name) {
     return nullptr;
 }
 
-// A whole number from 0 to 1000.
-bool ReadCount(const std::string& text, int& count) {
-    if (text.empty() || text.size() > 4) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    count = std::atoi(text.c_str());
-    return count <= 1000;
-}
-
-// The options that take a value; "--name VALUE" or "--name=VALUE".
-bool TakesValue(const std::string& name) {
-    return name == "--port" || name == "--log" || name == "--retries" || name == "--command" ||
-           name == "--interval" || name == "--count" ||
-           name == "--document" || name == "--if-version-not";
+// A whole number from `least` to 1000; anything else refuses the command line with `refusal`.
+int ReadCount(const std::string& text, int least, const char* refusal) {
+    const bool digits = !text.empty() && text.size() <= 4 &&
+                        text.find_first_not_of("0123456789") == std::string::npos;
+    const int count = digits ? std::atoi(text.c_str()) : -1;
+    if (count < least || count > 1000) throw CommandLineError(refusal);
+    return count;
 }
 
 // The path with its links resolved, or as given when that fails (no such file yet).
@@ -136,6 +200,115 @@ bool CheckCommandArguments(const CliOptions& options, std::string& error) {
     return true;
 }
 
+// CLI11's help with the usage line first, then what the program does and its commands,
+// which are arguments rather than CLI11 subcommands (options may come after them).
+class HelpFormatter : public CLI::Formatter {
+  public:
+    std::string make_description(const CLI::App*) const override { return {}; }
+    std::string make_usage(const CLI::App* app, std::string name) const override {
+        std::ostringstream out;
+        out << get_label("Usage") << ": " << name
+            << " [--port PATH | --all] [OPTIONS] COMMAND [ARGS]\n\n"
+            << app->get_description() << "\n\nCommands:\n";
+        for (const CommandForm& form : kCommands)
+            CLI::detail::format_help(out, form.synopsis, form.help, get_column_width());
+        return out.str();
+    }
+};
+
+// The command line, each option once with its help text; parsing it fills `o`.
+std::unique_ptr<CLI::App> CommandLine(CliOptions& o) {
+    auto app = std::make_unique<CLI::App>(kAbout, "merivane-cli");
+    auto help = std::make_shared<HelpFormatter>();
+    help->column_width(28);
+    app->formatter(help);
+    app->footer(kNotes);
+    // --help is an option like the others: a malformed command line is an error with it too.
+    app->set_help_flag();
+    // Every occurrence of an option is read (its check runs on each); the last one counts.
+    app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+
+    // The command and its arguments, listed under Commands rather than by CLI11; after "--"
+    // every argument is one of them.
+    app->add_option("COMMAND", o.command)->group("");
+    app->add_option("ARGS", o.args)->group("");
+
+    app->add_option("--port",
+                    "use this port instead of discovery; given several\n"
+                    "times, runs on each of them as --all does")
+        ->option_text("PATH")
+        ->each([&o](const std::string& path) {
+            if (path.empty()) throw CommandLineError("--port needs a path");
+            if (!IsListedPort(o.ports, path)) o.ports.push_back(path);
+        });
+    app->add_flag("--all", o.all,
+                  "run on every discovered device in parallel, one\n"
+                  "process per device, and print a summary table");
+    app->add_flag("--debug", o.debug,
+                  "keep a command log (\"command.log\"; with several\n"
+                  "devices \"command-PORT.log\" for each)");
+    app->add_option("--log", "keep the command log in FILE (implies --debug)")
+        ->option_text("FILE")
+        ->each([&o](const std::string& path) {
+            // Naming a log asks for one.
+            o.logPath = path;
+            o.debug = true;
+        });
+    app->add_flag("--json", o.json, "print one JSON document for the command");
+    app->add_flag("--yes,-y", o.yes,
+                  "answer yes: confirm firmware updates, replace\n"
+                  "existing files");
+    app->add_option("--retries",
+                    "after a failed transfer or check, try again N\n"
+                    "times before giving up (default 3)")
+        ->option_text("N")
+        ->each([&o](const std::string& value) {
+            o.retries = ReadCount(value, 0, "--retries takes a number from 0 to 1000");
+        });
+    app->add_option("--command", "autostart: the command line auto-start runs")
+        ->option_text("CMDLINE")
+        ->each([&o](const std::string& command) {
+            o.autostartCommand = command;
+            o.hasAutostartCommand = true;
+        });
+    app->add_option("--document", "the document get reads (default settings)")
+        ->option_text("settings|state|radio")
+        ->each([&o](const std::string& value) {
+            for (DocumentChoice choice :
+                 {DocumentChoice::Settings, DocumentChoice::State, DocumentChoice::Radio}) {
+                if (value == DocumentChoiceName(choice)) {
+                    o.document = choice;
+                    return;
+                }
+            }
+            throw CommandLineError("--document takes settings, state or radio");
+        });
+    app->add_option("--interval", "monitor: seconds between samples (default 2)")
+        ->option_text("S")
+        ->each([&o](const std::string& value) {
+            o.intervalSeconds =
+                ReadCount(value, 1, "--interval takes a number of seconds from 1 to 1000");
+        });
+    app->add_option("--count", "monitor: stop after N samples (default: never)")
+        ->option_text("N")
+        ->each([&o](const std::string& value) {
+            o.count = ReadCount(value, 0, "--count takes a number from 0 to 1000");
+        });
+    app->add_flag("--check", o.check,
+                  "set, upload, rm, autostart, firmware: say what\n"
+                  "would change and change nothing");
+    app->add_flag("--if-changed", o.ifChanged, "upload: only when the device's copy differs");
+    app->add_flag("--if-present", o.ifPresent, "rm: pass over files the device does not have");
+    app->add_option("--if-version-not", "firmware: only when the device's version differs")
+        ->option_text("VERSION")
+        ->each([&o](const std::string& version) {
+            if (version.empty()) throw CommandLineError("--if-version-not needs a version");
+            o.ifVersionNot = version;
+        });
+    app->add_flag("--help,-h", o.help, "this text");
+    app->add_flag("--version,-V", o.version, "the version");
+    return app;
+}
 }  // namespace
 
 bool SplitAssignment(const std::string& argument, std::string& path, std::string& value) {
@@ -163,115 +336,13 @@ bool SplitAssignment(const std::string& argument, std::string& path, std::string
 
 bool ParseCliArguments(const std::vector<std::string>& arguments, CliOptions& options,
                        std::string& error) {
-    bool optionsEnded = false;
-    bool commandSeen = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool looksLikeOption = argument.size() > 1 && argument[0] == '-';
-        if (optionsEnded || !looksLikeOption) {
-            if (!commandSeen) {
-                options.command = argument;
-                commandSeen = true;
-            } else {
-                options.args.push_back(argument);
-            }
-            continue;
-        }
-        if (argument == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        std::string name = argument;
-        std::string value;
-        bool hasValue = false;
-        const size_t equals = argument.find('=');
-        if (argument.rfind("--", 0) == 0 && equals != std::string::npos) {
-            name = argument.substr(0, equals);
-            value = argument.substr(equals + 1);
-            hasValue = true;
-        }
-        if (TakesValue(name) && !hasValue) {
-            if (i + 1 >= arguments.size()) {
-                error = name + " needs a value";
-                return false;
-            }
-            value = arguments[++i];
-            hasValue = true;
-        } else if (!TakesValue(name) && hasValue) {
-            error = name + " takes no value";
-            return false;
-        }
-
-        if (name == "--port") {
-            if (value.empty()) {
-                error = "--port needs a path";
-                return false;
-            }
-            if (!IsListedPort(options.ports, value)) options.ports.push_back(value);
-        } else if (name == "--all") {
-            options.all = true;
-        } else if (name == "--debug") {
-            options.debug = true;
-        } else if (name == "--log") {
-            // Naming a log asks for one.
-            options.logPath = value;
-            options.debug = true;
-        } else if (name == "--json") {
-            options.json = true;
-        } else if (name == "--yes" || name == "-y") {
-            options.yes = true;
-        } else if (name == "--retries") {
-            if (!ReadCount(value, options.retries)) {
-                error = "--retries takes a number from 0 to 1000";
-                return false;
-            }
-        } else if (name == "--interval") {
-            if (!ReadCount(value, options.intervalSeconds) || options.intervalSeconds == 0) {
-                error = "--interval takes a number of seconds from 1 to 1000";
-                return false;
-            }
-        } else if (name == "--count") {
-            if (!ReadCount(value, options.count)) {
-                error = "--count takes a number from 0 to 1000";
-                return false;
-            }
-        } else if (name == "--command") {
-            options.autostartCommand = value;
-            options.hasAutostartCommand = true;
-        } else if (name == "--document") {
-            if (value == "settings") {
-                options.document = DocumentChoice::Settings;
-            } else if (value == "state") {
-                options.document = DocumentChoice::State;
-            } else if (value == "radio") {
-                options.document = DocumentChoice::Radio;
-            } else {
-                error = "--document takes settings, state or radio";
-                return false;
-            }
-        } else if (name == "--check") {
-            options.check = true;
-        } else if (name == "--if-changed") {
-            options.ifChanged = true;
-        } else if (name == "--if-present") {
-            options.ifPresent = true;
-        } else if (name == "--if-version-not") {
-            if (value.empty()) {
-                error = "--if-version-not needs a version";
-                return false;
-            }
-            options.ifVersionNot = value;
-        } else if (name == "--help" || name == "-h") {
-            options.help = true;
-        } else if (name == "--version" || name == "-V") {
-            options.version = true;
-        } else {
-            error = "unknown option \"" + argument + "\"";
-            return false;
-        }
-    }
+    const std::unique_ptr<CLI::App> app = CommandLine(options);
+    const auto unknown = [](const std::string& argument) {
+        return "unknown option \"" + argument + "\"";
+    };
+    if (!ParseCommandLine(*app, arguments, unknown, error)) return false;
     if (options.help || options.version) return true;
-    if (!commandSeen) {
+    if (app->count("COMMAND") == 0) {
         error = "no command given";
         return false;
     }
@@ -316,92 +387,9 @@ const char* DocumentChoiceName(DocumentChoice choice) {
     return "settings";
 }
 
-const char* CliUsage() {
-    return R"(Usage: merivane-cli [--port PATH | --all] [OPTIONS] COMMAND [ARGS]
-
-Configures and maintains Varik cellular routers attached over USB, from scripts
-and for many devices at once. Every run pauses the device's console first and
-gives it back at the end; Python auto-start is left alone unless the
-autostart command changes it.
-
-Commands:
-  ports                     the candidate ports that discovery finds, with
-                            their providers
-  info                      product, model, firmware, IMEI, IMSI, ICCID, phone
-                            number, signal bars, registration, mobile IP
-  get PATH...               settings by binding path, such as
-                            mobile_simple/apn or mgmtconnection&index=3/
-                            connectionEnabled
-  set PATH=VALUE...         writes the settings, sends them to the device,
-                            waits for them to take effect and prints what the
-                            device reports; a value it did not take is an error;
-                            sends nothing when the device has every value already
-  backup FILE               saves the device's settings to FILE
-  restore FILE              sends a backup to the device, which reboots
-  reboot                    reboots the device
-  ls                        the files of the device's Python folder
-  upload FILE               sends FILE into the Python folder (MD5-verified);
-                            with --if-changed only when the device's copy differs
-  download NAME [DEST]      fetches a Python file (MD5-verified) to DEST, a
-                            file or folder (default: NAME in this folder)
-  rm NAME...                deletes Python files; with --if-present a file the
-                            device does not have is passed over
-  autostart on|off          switches Python auto-start; --command CMDLINE sets
-                            the command line it runs (nothing is sent when the
-                            device is so already)
-  firmware FILE             updates the device firmware (asks first); with
-                            --if-version-not VERSION only when the device's
-                            firmware version is not VERSION
-  radio-firmware FILE       updates the mesh radio firmware (asks first)
-  monitor                   prints the signal every --interval seconds (time,
-                            CSQ, dBm, bars, registration) until Ctrl+C or
-                            --count samples; with --json one JSON object a line
-
-Options:
-  --port PATH               use this port instead of discovery; given several
-                            times, runs on each of them as --all does
-  --all                     run on every discovered device in parallel, one
-                            process per device, and print a summary table
-  --debug                   keep a command log ("command.log"; with several
-                            devices "command-PORT.log" for each)
-  --log FILE                keep the command log in FILE (implies --debug)
-  --json                    print one JSON document for the command
-  --yes, -y                 answer yes: confirm firmware updates, replace
-                            existing files
-  --retries N               after a failed transfer or check, try again N
-                            times before giving up (default 3)
-  --document settings|state|radio
-                            the document get reads (default settings)
-  --interval S              monitor: seconds between samples (default 2)
-  --count N                 monitor: stop after N samples (default: never)
-  --check                   set, upload, rm, autostart, firmware: say what
-                            would change and change nothing
-  --if-changed              upload: only when the device's copy differs
-  --if-present              rm: pass over files the device does not have
-  --if-version-not VERSION  firmware: only when the device's version differs
-  --help, -h                this text
-  --version, -V             the version
-
-With several devices, FILE of backup and DEST of download get the port's
-name added before the extension (backup.cfg -> backup-ttyACM0.cfg).
-
-The JSON document says in "changed" whether the command changed the device
-(with --check: would change it); set, upload, rm, autostart and firmware list
-what differs in "changes", each with its "path", "before" and "after".
-
-Without --port or --all, the one discovered device is used; when discovery
-finds several, they are listed and nothing is done.
-
-Progress goes to standard error when it is a terminal.
-
-Exit status: 0 done, 1 the device or a transfer failed, 2 usage (including
-input refused before anything was sent), 3 no device found, 130 interrupted.
-
-Environment (testing and scripting aids):
-  MERIVANE_CLI_PORTS="PROVIDER=PATH;PROVIDER=PATH"
-                            discover these ports instead of asking udev
-  MERIVANE_TIME_SCALE=N     run the tool's own pauses and waits N times faster
-)";
+std::string CliUsage() {
+    CliOptions unused;
+    return CommandLine(unused)->help();
 }
 
 }  // namespace merivane::cli

@@ -39,9 +39,10 @@ struct CliOptions {
     std::string LogPath() const { return logPath.empty() ? "command.log" : logPath; }
 };
 
-// Reads the arguments (without the program name). Options may come before or after the
-// command; "--" ends the options. False with `error` set for anything malformed: an
-// unknown option or command, a missing or extra argument, "set" without "PATH=VALUE".
+// Reads the arguments (without the program name) with the command line's one declaration
+// of every option. Options may come before or after the command; "--" ends the options.
+// False with `error` set for anything malformed: an unknown option or command, a missing
+// or extra argument, "set" without "PATH=VALUE".
 bool ParseCliArguments(const std::vector<std::string>& arguments, CliOptions& options,
                        std::string& error);
 
@@ -58,6 +59,6 @@ std::vector<std::string> CommandArguments(const CliOptions& options);
 const char* DocumentChoiceName(DocumentChoice choice);
 
 // The --help text.
-const char* CliUsage();
+std::string CliUsage();
 
 }  // namespace merivane::cli

@@ -33,23 +33,32 @@ std::string Table(const std::vector<std::vector<std::string>>& rows) {
     return out;
 }
 
-std::string ListText(const JsonValue& list) {
-    if (list.Items().empty()) return {};
-    const JsonValue& first = list.Items().front();
-    if (first.GetKind() != JsonValue::Kind::Object) {
+// A value as a line of plain text: texts as they are, numbers in decimal, flags "yes"/"no",
+// null empty; lists and objects as JSON.
+std::string PlainText(const Json& value) {
+    if (value.is_string()) return value.get<std::string>();
+    if (value.is_boolean()) return value.get<bool>() ? "yes" : "no";
+    if (value.is_null()) return {};
+    return JsonText(value);
+}
+
+std::string ListText(const Json& list) {
+    if (list.empty()) return {};
+    const Json& first = list.front();
+    if (!first.is_object()) {
         std::string out;
-        for (const JsonValue& item : list.Items()) out += item.PlainText() + "\n";
+        for (const Json& item : list) out += PlainText(item) + "\n";
         return out;
     }
     std::vector<std::vector<std::string>> rows;
     std::vector<std::string> header;
-    for (const auto& member : first.Members()) header.push_back(Upper(member.first));
+    for (const auto& member : first.items()) header.push_back(Upper(member.key()));
     rows.push_back(header);
-    for (const JsonValue& item : list.Items()) {
+    for (const Json& item : list) {
         std::vector<std::string> row;
-        for (const auto& member : first.Members()) {
-            const JsonValue* cell = item.Find(member.first);
-            row.push_back(cell != nullptr ? cell->PlainText() : std::string());
+        for (const auto& member : first.items()) {
+            const auto cell = item.find(member.key());
+            row.push_back(cell != item.end() ? PlainText(*cell) : std::string());
         }
         rows.push_back(row);
     }
@@ -57,21 +66,17 @@ std::string ListText(const JsonValue& list) {
 }
 
 // The findings of a check, led by whether anything would change.
-JsonValue WithWouldChange(const JsonValue& data, bool changed) {
-    JsonValue shown = JsonValue::Object();
-    shown.Set("would_change", changed);
-    for (const auto& [key, value] : data.Members()) shown.Set(key, value);
+Json WithWouldChange(const Json& data, bool changed) {
+    Json shown = {{"would_change", changed}};
+    shown.update(data);
     return shown;
 }
 
 }  // namespace
 
-void CommandReport::AddChange(const std::string& path, JsonValue before, JsonValue after) {
-    JsonValue change = JsonValue::Object();
-    change.Set("path", path);
-    change.Set("before", std::move(before));
-    change.Set("after", std::move(after));
-    changes_.Append(std::move(change));
+void CommandReport::AddChange(const std::string& path, Json before, Json after) {
+    changes_.push_back(
+        {{"path", path}, {"before", std::move(before)}, {"after", std::move(after)}});
     listsChanges_ = true;
 }
 
@@ -86,20 +91,17 @@ void CommandReport::Interrupted() {
     error_ = "interrupted";
 }
 
-JsonValue CommandReport::ToJson(const std::vector<std::string>& messages) const {
-    JsonValue document = JsonValue::Object();
-    document.Set("command", command_);
-    document.Set("ok", Ok());
-    document.Set("exit", exitCode_);
-    document.Set("changed", Changed());
-    document.Set("port", port_.empty() ? JsonValue() : JsonValue(port_));
-    document.Set("product", product_.empty() ? JsonValue() : JsonValue(product_));
-    if (!Ok()) document.Set("error", error_);
-    for (const auto& member : data_.Members()) document.Set(member.first, member.second);
-    if (listsChanges_) document.Set("changes", changes_);
-    JsonValue said = JsonValue::Array();
-    for (const std::string& message : messages) said.Append(message);
-    document.Set("messages", said);
+Json CommandReport::ToJson(const std::vector<std::string>& messages) const {
+    Json document = {{"command", command_},
+                     {"ok", Ok()},
+                     {"exit", exitCode_},
+                     {"changed", Changed()},
+                     {"port", port_.empty() ? Json() : Json(port_)},
+                     {"product", product_.empty() ? Json() : Json(product_)}};
+    if (!Ok()) document["error"] = error_;
+    document.update(data_);
+    if (listsChanges_) document["changes"] = changes_;
+    document["messages"] = messages;
     return document;
 }
 
@@ -108,7 +110,7 @@ void CommandReport::Print(bool json, const std::vector<std::string>& messages, F
     if (streamed_ && (Ok() || !json)) {
         // Already printed line by line.
     } else if (json) {
-        std::fprintf(out, "%s\n", ToJson(messages).Serialize().c_str());
+        std::fprintf(out, "%s\n", JsonText(ToJson(messages)).c_str());
     } else {
         std::fputs(RenderText(check_ ? WithWouldChange(data_, Changed()) : data_).c_str(), out);
     }
@@ -117,7 +119,11 @@ void CommandReport::Print(bool json, const std::vector<std::string>& messages, F
     std::fflush(err);
 }
 
-std::string RenderText(const JsonValue& data) {
+std::string JsonText(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string RenderText(const Json& data) {
     std::vector<std::vector<std::string>> pairs;
     std::string out;
     auto flushPairs = [&] {
@@ -127,17 +133,16 @@ std::string RenderText(const JsonValue& data) {
             out += pair[0] + ":" + std::string(width - CharacterCount(pair[0]) + 1, ' ') + pair[1] + "\n";
         pairs.clear();
     };
-    for (const auto& [key, value] : data.Members()) {
-        if (value.IsScalar()) {
-            pairs.push_back({key, value.PlainText()});
+    for (const auto& [key, value] : data.items()) {
+        if (value.is_primitive()) {
+            pairs.push_back({key, PlainText(value)});
             continue;
         }
         flushPairs();
-        if (value.GetKind() == JsonValue::Kind::Object) {
+        if (value.is_object()) {
             // A setting the device does not have has no line (its JSON value is null).
-            for (const auto& [name, item] : value.Members())
-                if (item.GetKind() != JsonValue::Kind::Null)
-                    out += name + "=" + item.PlainText() + "\n";
+            for (const auto& [name, item] : value.items())
+                if (!item.is_null()) out += name + "=" + PlainText(item) + "\n";
         } else {
             out += ListText(value);
         }

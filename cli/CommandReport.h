@@ -1,13 +1,21 @@
 #pragma once
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "cli/ExitCodes.h"
-#include "cli/JsonValue.h"
 
 namespace merivane::cli {
+
+// A value of a report: its objects keep their members in the order they were set, which
+// is the order the text output lists them in.
+using Json = nlohmann::ordered_json;
+
+// Compact JSON text. Texts are taken as UTF-8; a byte that is not valid UTF-8 is written
+// as U+FFFD, so the output is always valid JSON.
+std::string JsonText(const Json& value);
 
 // The outcome of one command on one device: what it found (an object whose members the
 // text output lists), the device it ran on, and the first failure with its exit status.
@@ -15,8 +23,8 @@ class CommandReport {
   public:
     explicit CommandReport(std::string command) : command_(std::move(command)) {}
 
-    JsonValue& Data() { return data_; }
-    const JsonValue& Data() const { return data_; }
+    Json& Data() { return data_; }
+    const Json& Data() const { return data_; }
     void SetPort(std::string port) { port_ = std::move(port); }
     void SetProduct(std::string product) { product_ = std::move(product); }
 
@@ -24,13 +32,13 @@ class CommandReport {
     void MarkChanged() { changed_ = true; }
     // Whether the device was changed; for a check, whether it would be (a change listed).
     bool Changed() const { return check_ ? HasChanges() : changed_; }
-    bool HasChanges() const { return !changes_.Items().empty(); }
+    bool HasChanges() const { return !changes_.empty(); }
     // The JSON document lists "changes" (empty when nothing differs): for the commands that
     // compare what the device has with what they were asked for.
     void ListChanges() { listsChanges_ = true; }
     // One difference between the device and what the command asks for: a setting, a file
     // or the firmware, named by `path`; a null side means absent.
-    void AddChange(const std::string& path, JsonValue before, JsonValue after);
+    void AddChange(const std::string& path, Json before, Json after);
     // The report tells what would change (--check): its text begins with "would_change".
     void SetCheck(bool check) { check_ = check; }
 
@@ -46,7 +54,7 @@ class CommandReport {
     const std::string& Error() const { return error_; }
 
     // The whole report as one JSON document.
-    JsonValue ToJson(const std::vector<std::string>& messages) const;
+    Json ToJson(const std::vector<std::string>& messages) const;
     // Prints the report: one JSON document or the findings as text on `out`, and the
     // failure, if any, on `err`.
     void Print(bool json, const std::vector<std::string>& messages, FILE* out, FILE* err) const;
@@ -55,11 +63,11 @@ class CommandReport {
     std::string command_;
     std::string port_;
     std::string product_;
-    JsonValue data_ = JsonValue::Object();
+    Json data_ = Json::object();
     bool changed_ = false;
     bool listsChanges_ = false;
     bool check_ = false;
-    JsonValue changes_ = JsonValue::Array();
+    Json changes_ = Json::array();
     int exitCode_ = kExitDone;
     std::string error_;
     bool streamed_ = false;
@@ -67,6 +75,6 @@ class CommandReport {
 
 // The findings as text: "key: value" lines for single values, "key=value" lines for the
 // members of an object (settings by path), a table with a header for a list of objects.
-std::string RenderText(const JsonValue& data);
+std::string RenderText(const Json& data);
 
 }  // namespace merivane::cli

@@ -11,7 +11,6 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
-#include <nlohmann/json.hpp>
 
 #include "cli/CommandReport.h"
 #include "cli/ExitCodes.h"
@@ -203,40 +202,28 @@ int OverallExit(const std::vector<DeviceProcess>& devices) {
 }
 
 // The device's own JSON document, or null when what it wrote is not one JSON object
-// (a process that died half-way): taken over unread, it would spoil the whole document.
-// `changed` tells whether the document says the device was changed.
-JsonValue DeviceDocument(const std::string& output, bool& changed) {
-    const nlohmann::json document = nlohmann::json::parse(output, nullptr, false);
-    changed = false;
-    if (!document.is_object()) return JsonValue();
-    const auto said = document.find("changed");
-    changed = said != document.end() && said->is_boolean() && said->get<bool>();
-    const size_t first = output.find_first_not_of(" \t\r\n");
-    const size_t last = output.find_last_not_of(" \t\r\n");
-    return JsonValue::Raw(output.substr(first, last - first + 1));
+// (a process that died half-way): taken over, it would spoil the whole document.
+Json DeviceDocument(const std::string& output) {
+    Json document = Json::parse(output, nullptr, false);
+    return document.is_object() ? document : Json();
 }
 
 void PrintJson(const CliOptions& options, const std::vector<DeviceProcess>& devices, int exit) {
-    JsonValue document = JsonValue::Object();
-    document.Set("command", options.command);
-    document.Set("ok", exit == kExitDone);
-    document.Set("exit", exit);
+    Json document = {{"command", options.command}, {"ok", exit == kExitDone}, {"exit", exit}};
     bool anyChanged = false;
-    JsonValue list = JsonValue::Array();
+    Json list = Json::array();
     for (const DeviceProcess& device : devices) {
-        JsonValue entry = JsonValue::Object();
-        entry.Set("port", device.port);
-        entry.Set("exit", device.exit);
-        entry.Set("result", ResultText(device.exit));
-        entry.Set("message", device.exit == kExitDone ? std::string() : device.lastMessage);
-        bool changed = false;
-        entry.Set("document", DeviceDocument(device.output, changed));
-        anyChanged = anyChanged || changed;
-        list.Append(entry);
+        Json own = DeviceDocument(device.output);
+        anyChanged = anyChanged || (own.is_object() && own.value("changed", Json()) == true);
+        list.push_back({{"port", device.port},
+                        {"exit", device.exit},
+                        {"result", ResultText(device.exit)},
+                        {"message", device.exit == kExitDone ? std::string() : device.lastMessage},
+                        {"document", std::move(own)}});
     }
-    document.Set("changed", anyChanged);
-    document.Set("devices", list);
-    std::printf("%s\n", document.Serialize().c_str());
+    document["changed"] = anyChanged;
+    document["devices"] = list;
+    std::printf("%s\n", JsonText(document).c_str());
 }
 
 void PrintText(const std::vector<DeviceProcess>& devices) {
@@ -245,17 +232,14 @@ void PrintText(const std::vector<DeviceProcess>& devices) {
         std::printf("== %s ==\n%s", device.port.c_str(), device.output.c_str());
         if (device.output.back() != '\n') std::printf("\n");
     }
-    JsonValue table = JsonValue::Object();
-    JsonValue rows = JsonValue::Array();
-    for (const DeviceProcess& device : devices) {
-        JsonValue row = JsonValue::Object();
-        row.Set("port", device.port);
-        row.Set("result", ResultText(device.exit));
-        row.Set("exit", device.exit);
-        row.Set("message", device.exit == kExitDone ? std::string() : device.lastMessage);
-        rows.Append(row);
-    }
-    table.Set("summary", rows);
+    Json rows = Json::array();
+    for (const DeviceProcess& device : devices)
+        rows.push_back(
+            {{"port", device.port},
+             {"result", ResultText(device.exit)},
+             {"exit", device.exit},
+             {"message", device.exit == kExitDone ? std::string() : device.lastMessage}});
+    const Json table = {{"summary", rows}};
     std::printf("\n%s", RenderText(table).c_str());
 }
 

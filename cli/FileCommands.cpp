@@ -18,14 +18,11 @@ namespace {
 
 constexpr char kNoList[] = "the device did not send its file list";
 
-JsonValue FilesOf(const PythonFileListing& listing) {
-    JsonValue files = JsonValue::Array();
-    for (const PythonFileEntry& entry : listing.entries) {
-        JsonValue file = JsonValue::Object();
-        file.Set("name", entry.name);
-        file.Set("size", entry.size ? JsonValue(*entry.size) : JsonValue(entry.sizeText));
-        files.Append(file);
-    }
+Json FilesOf(const PythonFileListing& listing) {
+    Json files = Json::array();
+    for (const PythonFileEntry& entry : listing.entries)
+        files.push_back({{"name", entry.name},
+                         {"size", entry.size ? Json(*entry.size) : Json(entry.sizeText)}});
     return files;
 }
 
@@ -41,15 +38,15 @@ bool FetchList(DeviceSession& session, CommandReport& report, PythonFileListing&
 void RunList(DeviceSession& session, CommandReport& report) {
     PythonFileListing listing;
     if (!FetchList(session, report, listing)) return;
-    report.Data().Set("files", FilesOf(listing));
+    report.Data()["files"] = FilesOf(listing);
 }
 
 void RunUpload(DeviceSession& session, CommandReport& report) {
     const CliOptions& options = session.Options();
     const std::string& path = options.args.front();
     const std::string devicePath = std::string(rci::kPythonFolder) + LocalFileName(path);
-    report.Data().Set("file", path);
-    report.Data().Set("device_path", devicePath);
+    report.Data()["file"] = path;
+    report.Data()["device_path"] = devicePath;
     report.ListChanges();
     // Refused before the device is asked anything, with --check too.
     if (HasForbiddenUploadCharacter(path)) {
@@ -61,20 +58,20 @@ void RunUpload(DeviceSession& session, CommandReport& report) {
     FileMd5Hex(path, local);
     const std::optional<std::string> stored = StoredFileDigest(session.Executor(), devicePath);
     if (options.ifChanged && stored && DigestsMatch(!local.empty(), local, *stored)) {
-        report.Data().Set("uploaded", false);
+        report.Data()["uploaded"] = false;
         session.Prompter().Say("The device's copy of " + LocalFileName(path) +
                                " is the same; nothing was sent.");
         return;
     }
-    report.AddChange(devicePath, stored ? JsonValue(*stored) : JsonValue(), local);
+    report.AddChange(devicePath, stored ? Json(*stored) : Json(), local);
     if (options.check) return;
 
     const UploadResult result = UploadPythonFile(path, session.Executor(), session.Prompter());
     if (result.outcome != UploadOutcome::Refused) report.MarkChanged();
-    report.Data().Set("uploaded", result.outcome != UploadOutcome::Refused);
+    report.Data()["uploaded"] = result.outcome != UploadOutcome::Refused;
     switch (result.outcome) {
         case UploadOutcome::Verified:
-            report.Data().Set("verified", true);
+            report.Data()["verified"] = true;
             return;
         case UploadOutcome::NotVerified:
             report.Fail(kExitFailed, "the file did not transfer correctly");
@@ -99,11 +96,11 @@ void RunDownload(DeviceSession& session, CommandReport& report) {
     prompts.SetSavePath(args.size() > 1 ? args[1] : std::string());
     const std::vector<DownloadReport> done =
         DownloadPythonFiles({*entry}, session.Executor(), prompts);
-    report.Data().Set("file", name);
+    report.Data()["file"] = name;
     switch (done.front().outcome) {
         case DownloadOutcome::Saved:
-            report.Data().Set("saved_to", done.front().savedPath);
-            report.Data().Set("verified", true);
+            report.Data()["saved_to"] = done.front().savedPath;
+            report.Data()["verified"] = true;
             return;
         case DownloadOutcome::NotSaved:
             if (prompts.RefusedExistingFile())
@@ -133,16 +130,16 @@ void RunRemove(DeviceSession& session, CommandReport& report) {
         }
         if (FindPythonFile(listing, name) != nullptr) {
             names.push_back(name);
-            report.AddChange(std::string(rci::kPythonFolder) + name, "present", JsonValue());
+            report.AddChange(std::string(rci::kPythonFolder) + name, "present", Json());
         } else if (!options.ifPresent) {
             report.Fail(kExitFailed, "the device has no file " + name + "; nothing was deleted");
             return;
         }
     }
-    JsonValue deleted = JsonValue::Array();
+    Json deleted = Json::array();
     if (options.check || names.empty()) {
-        report.Data().Set("deleted", deleted);
-        report.Data().Set("files", FilesOf(listing));
+        report.Data()["deleted"] = deleted;
+        report.Data()["files"] = FilesOf(listing);
         if (names.empty() && !options.check)
             session.Prompter().Say("The device has none of these files; nothing was deleted.");
         return;
@@ -153,9 +150,9 @@ void RunRemove(DeviceSession& session, CommandReport& report) {
         return;
     }
     report.MarkChanged();
-    for (const std::string& name : names) deleted.Append(name);
-    report.Data().Set("deleted", deleted);
-    report.Data().Set("files", FilesOf(result.listing));
+    for (const std::string& name : names) deleted.push_back(name);
+    report.Data()["deleted"] = deleted;
+    report.Data()["files"] = FilesOf(result.listing);
     if (!result.listing.answered) {
         report.Fail(kExitFailed, std::string(kNoList) + " after deleting");
         return;

@@ -18,19 +18,19 @@ void ReportUpdate(FirmwareOutcome outcome, CommandReport& report) {
     if (outcome != FirmwareOutcome::Refused) report.MarkChanged();  // the image was sent
     switch (outcome) {
         case FirmwareOutcome::Updated:
-            report.Data().Set("updated", true);
+            report.Data()["updated"] = true;
             return;
         case FirmwareOutcome::UpdateFailed:
-            report.Data().Set("updated", false);
+            report.Data()["updated"] = false;
             report.Fail(kExitFailed, "the device did not carry out the update");
             return;
         case FirmwareOutcome::NotVerified:
-            report.Data().Set("updated", false);
+            report.Data()["updated"] = false;
             report.Fail(kExitFailed,
                         "the image did not transfer correctly; the update was not started");
             return;
         case FirmwareOutcome::Refused:
-            report.Data().Set("updated", false);
+            report.Data()["updated"] = false;
             report.Fail(kExitUsage, "the image was not sent");
             return;
     }
@@ -40,7 +40,7 @@ void ReportUpdate(FirmwareOutcome outcome, CommandReport& report) {
 
 void RunReboot(DeviceSession& session, CommandReport& report) {
     const bool taken = SendRebootCommand(session.Executor());
-    report.Data().Set("rebooting", taken);
+    report.Data()["rebooting"] = taken;
     if (taken) {
         report.MarkChanged();
         session.DeviceRestarting();
@@ -55,11 +55,11 @@ void RunFirmware(DeviceSession& session, CommandReport& report) {
     const std::string& wanted = options.ifVersionNot;
     DocumentStore& documents = session.App().Documents();
     const std::string before = ReadDeviceStatus(documents).firmware;
-    report.Data().Set("file", image);
-    report.Data().Set("firmware_before", before);
+    report.Data()["file"] = image;
+    report.Data()["firmware_before"] = before;
     report.ListChanges();
     if (!wanted.empty() && before == wanted) {
-        report.Data().Set("updated", false);
+        report.Data()["updated"] = false;
         session.Prompter().Say("The device has firmware " + wanted + " already; nothing was sent.");
         return;
     }
@@ -71,8 +71,8 @@ void RunFirmware(DeviceSession& session, CommandReport& report) {
     ReportUpdate(outcome, report);
     if (outcome != FirmwareOutcome::Updated && outcome != FirmwareOutcome::UpdateFailed) return;
     const std::string now = ReadDeviceStatus(documents).firmware;
-    report.Data().Set("firmware", now);
-    report.Data().Set("firmware_text", ReadFirmwareInfo(documents).firmwareVersion);
+    report.Data()["firmware"] = now;
+    report.Data()["firmware_text"] = ReadFirmwareInfo(documents).firmwareVersion;
     // An image of another version would be sent again on every run.
     if (!wanted.empty() && now != wanted)
         report.Fail(kExitFailed,
@@ -81,7 +81,7 @@ void RunFirmware(DeviceSession& session, CommandReport& report) {
 
 void RunRadioFirmware(DeviceSession& session, CommandReport& report) {
     DocumentStore& documents = session.App().Documents();
-    report.Data().Set("file", session.Options().args.front());
+    report.Data()["file"] = session.Options().args.front();
     if (IsKorvane(g_product) || !documents.ZelboPresent()) {
         report.Fail(kExitFailed, "the device has no mesh radio module");
         return;

@@ -6,11 +6,10 @@
 #include "app/CKestrionApp.h"
 #include "app/DeviceStatus.h"
 #include "app/Product.h"
-#include "ops/SignalPoll.h"
 #include "cli/CommandReport.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
-#include "cli/JsonValue.h"
+#include "ops/SignalPoll.h"
 #include "support/Clock.h"
 #include "support/Interruption.h"
 
@@ -28,15 +27,13 @@ void PauseUnlessInterrupted(uint64_t ms) {
 std::string SampleLine(const SignalSample& sample, const SignalMeter& meter, const std::string& port, bool json) {
     const auto dbm = CsqToDbm(sample.csq);
     if (json) {
-        JsonValue line = JsonValue::Object();
-        line.Set("time", IsoUtc(sample.timeMs));
-        line.Set("port", port);
-        line.Set("csq", sample.csq);
-        line.Set("dbm", dbm ? JsonValue(*dbm) : JsonValue());
-        line.Set("bars", meter.lit);
-        line.Set("bar_scale", meter.scale);
-        line.Set("registration", RegistrationText(sample.registration));
-        return line.Serialize();
+        return JsonText({{"time", IsoUtc(sample.timeMs)},
+                         {"port", port},
+                         {"csq", sample.csq},
+                         {"dbm", dbm ? Json(*dbm) : Json()},
+                         {"bars", meter.lit},
+                         {"bar_scale", meter.scale},
+                         {"registration", RegistrationText(sample.registration)}});
     }
     char text[160];
     std::snprintf(text, sizeof text, "%s  CSQ %2d  %-8s  bars %d/%d  %s", IsoUtc(sample.timeMs).c_str(), sample.csq,
@@ -69,7 +66,7 @@ void RunMonitor(DeviceSession& session, CommandReport& report) {
             std::printf("%s\n", SampleLine(poll.sample, meter, app.PortName(), options.json).c_str());
             std::fflush(stdout);
             ++taken;
-            report.Data().Set("samples", taken);
+            report.Data()["samples"] = taken;
             if (options.count != 0 && taken == options.count) return;
         }
         PauseUnlessInterrupted(static_cast<uint64_t>(options.intervalSeconds) * 1000);

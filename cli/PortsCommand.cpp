@@ -17,14 +17,9 @@ std::string ProvidersOf(const std::vector<PortEntry>& entries, const std::string
     return {};
 }
 
-JsonValue PortRow(const std::string& port, const std::string& providers, bool usable,
-                  const std::string& problem) {
-    JsonValue row = JsonValue::Object();
-    row.Set("port", port);
-    row.Set("providers", providers);
-    row.Set("usable", usable);
-    row.Set("problem", problem);
-    return row;
+Json PortRow(const std::string& port, const std::string& providers, bool usable,
+             const std::string& problem) {
+    return {{"port", port}, {"providers", providers}, {"usable", usable}, {"problem", problem}};
 }
 
 }  // namespace
@@ -36,13 +31,13 @@ void RunPorts(PortSource& source, CommandReport& report) {
     std::vector<PortEntry> entries;
     source.ListModemPorts(entries);
 
-    JsonValue ports = JsonValue::Array();
+    Json ports = Json::array();
     for (const std::string& port : found.candidates)
-        ports.Append(PortRow(port, ProvidersOf(entries, port), true, ""));
+        ports.push_back(PortRow(port, ProvidersOf(entries, port), true, ""));
     for (const PortProblem& problem : found.problems)
-        ports.Append(PortRow(problem.port, ProvidersOf(entries, problem.port), false,
-                             DescribePortError(problem.error, problem.sysErrno)));
-    report.Data().Set("ports", ports);
+        ports.push_back(PortRow(problem.port, ProvidersOf(entries, problem.port), false,
+                                DescribePortError(problem.error, problem.sysErrno)));
+    report.Data()["ports"] = ports;
     if (found.candidates.empty()) report.Fail(kExitNoDevice, "no device found");
 }
 

@@ -32,11 +32,11 @@ Assignments ReadAssignments(const std::vector<std::string>& arguments) {
 }
 
 // Settings by path as the report's "values" (null for a path the device does not report).
-JsonValue ValuesOf(const std::vector<std::string>& paths,
-                   const std::vector<std::optional<std::string>>& values) {
-    JsonValue object = JsonValue::Object();
+Json ValuesOf(const std::vector<std::string>& paths,
+              const std::vector<std::optional<std::string>>& values) {
+    Json object = Json::object();
     for (size_t i = 0; i < paths.size(); ++i)
-        object.Set(paths[i], values[i] ? JsonValue(*values[i]) : JsonValue());
+        object[paths[i]] = values[i] ? Json(*values[i]) : Json();
     return object;
 }
 
@@ -69,7 +69,7 @@ void Apply(DeviceSession& session, const Assignments& set, CommandReport& report
     report.MarkChanged();
 
     const auto after = ReadSettingValues(documents.SettingsNode(), set.paths);
-    report.Data().Set("values", ValuesOf(set.paths, after));
+    report.Data()["values"] = ValuesOf(set.paths, after);
     if (outcome == ApplyOutcome::ReadBackFailed) {
         report.Fail(kExitFailed, "the device did not send its settings back after taking them");
         return;
@@ -97,26 +97,24 @@ void RunSet(DeviceSession& session, CommandReport& report) {
 
     report.ListChanges();
     bool anyDiffers = false;
-    JsonValue compared = JsonValue::Array();
+    Json compared = Json::array();
     for (size_t i = 0; i < set.paths.size(); ++i) {
         const std::string& wanted = set.wanted.at(set.paths[i]);
         const bool differs = *before[i] != wanted;
         anyDiffers = anyDiffers || differs;
         if (differs) report.AddChange(set.paths[i], *before[i], wanted);
-        JsonValue row = JsonValue::Object();
-        row.Set("path", set.paths[i]);
-        row.Set("current", *before[i]);
-        row.Set("wanted", wanted);
-        row.Set("change", differs);
-        compared.Append(std::move(row));
+        compared.push_back({{"path", set.paths[i]},
+                            {"current", *before[i]},
+                            {"wanted", wanted},
+                            {"change", differs}});
     }
     if (session.Options().check) {
-        report.Data().Set("settings", std::move(compared));
+        report.Data()["settings"] = std::move(compared);
         return;
     }
     if (!anyDiffers) {
         // Sending the same values again would only cost the device its settle pause.
-        report.Data().Set("values", ValuesOf(set.paths, before));
+        report.Data()["values"] = ValuesOf(set.paths, before);
         session.Prompter().Say("The device has these values already; nothing was sent.");
         return;
     }

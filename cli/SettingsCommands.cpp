@@ -39,24 +39,24 @@ void RunInfo(DeviceSession& session, CommandReport& report) {
     const DeviceIdentity& identity = app.Identity();
     const DeviceStatus status = ReadDeviceStatus(app.Documents());
     const SignalMeter meter = SignalMeterFor(status, identity.signalQuality);
-    JsonValue& data = report.Data();
-    data.Set("status", identity.status);
-    data.Set("product", g_product);
-    data.Set("model", status.model);
-    data.Set("firmware", status.firmware);
-    data.Set("imei", identity.serialNumber);
-    data.Set("imsi", identity.imsi);
-    data.Set("iccid", status.iccid);
-    data.Set("phone_number", identity.phoneNumber);
-    data.Set("modem_type", identity.modemMaker);
-    data.Set("modem_revision", identity.modemRevision);
-    data.Set("signal_quality", identity.signalQuality);
-    data.Set("signal_bars", meter.lit);
-    data.Set("signal_scale", meter.scale);
-    data.Set("registration", identity.registration);
-    data.Set("mobile_ip", status.ipAddress);
-    data.Set("link", LinkIndicatorLit(status.ipAddress));
-    if (!IsKorvane(g_product)) data.Set("mesh_radio", app.Documents().ZelboPresent());
+    Json& data = report.Data();
+    data["status"] = identity.status;
+    data["product"] = g_product;
+    data["model"] = status.model;
+    data["firmware"] = status.firmware;
+    data["imei"] = identity.serialNumber;
+    data["imsi"] = identity.imsi;
+    data["iccid"] = status.iccid;
+    data["phone_number"] = identity.phoneNumber;
+    data["modem_type"] = identity.modemMaker;
+    data["modem_revision"] = identity.modemRevision;
+    data["signal_quality"] = identity.signalQuality;
+    data["signal_bars"] = meter.lit;
+    data["signal_scale"] = meter.scale;
+    data["registration"] = identity.registration;
+    data["mobile_ip"] = status.ipAddress;
+    data["link"] = LinkIndicatorLit(status.ipAddress);
+    if (!IsKorvane(g_product)) data["mesh_radio"] = app.Documents().ZelboPresent();
 }
 
 void RunGet(DeviceSession& session, CommandReport& report) {
@@ -75,13 +75,13 @@ void RunGet(DeviceSession& session, CommandReport& report) {
         }
     }
     const auto values = ReadSettingValues(start, paths);
-    JsonValue found = JsonValue::Object();
+    Json found = Json::object();
     std::vector<std::string> missing;
     for (size_t i = 0; i < paths.size(); ++i) {
-        found.Set(paths[i], values[i] ? JsonValue(*values[i]) : JsonValue());
+        found[paths[i]] = values[i] ? Json(*values[i]) : Json();
         if (!values[i]) missing.push_back(paths[i]);
     }
-    report.Data().Set("values", found);
+    report.Data()["values"] = found;
     if (!missing.empty()) report.Fail(kExitFailed, "the device has no setting " + Joined(missing));
 }
 
@@ -90,7 +90,7 @@ void RunBackup(DeviceSession& session, CommandReport& report) {
     prompts.SetSavePath(session.Options().args.front());
     switch (BackupSettings(session.App().Documents(), prompts)) {
         case BackupOutcome::Saved:
-            report.Data().Set("file", prompts.ChosenSavePath());
+            report.Data()["file"] = prompts.ChosenSavePath();
             return;
         case BackupOutcome::Cancelled:
             if (prompts.RefusedExistingFile())
@@ -109,7 +109,7 @@ void RunBackup(DeviceSession& session, CommandReport& report) {
 
 void RunRestore(DeviceSession& session, CommandReport& report) {
     const std::string& path = session.Options().args.front();
-    report.Data().Set("file", path);
+    report.Data()["file"] = path;
     switch (
         RestoreSettings(path, session.App().Documents(), session.Executor(), session.Prompter())) {
         case RestoreOutcome::Restored:

@@ -1,105 +1,88 @@
 #include "sim/DevsimCommandLine.h"
 
+#include <CLI/CLI.hpp>
+#include <memory>
+
 #include "sim/FaultPlan.h"
+#include "support/ParseCommandLine.h"
 
 namespace merivane::sim {
+namespace {
 
-const char* DevsimCommandLine::Usage() {
-    return "usage: merivane-devsim --link PATH [--product brivel|korvane] [--no-radio] "
-           "[--no-echo]\n"
-           "                       [--chatter] [--autostart on|off] [--state-dir DIR] [--log "
-           "FILE]\n"
-           "                       [--fault SPEC]... [--no-sim] [--quiet-console] [--signal-walk]\n"
-           "faults: silent:CMD error:CMD echo-only:CMD bad-xml:CMD huge:CMD garbage split slow:MS\n"
-           "        unplug-after-bytes:N corrupt-upload corrupt-download\n"
-           "        stall-upload:MS chatter-forever\n"
-           "signals: SIGUSR1 unplugs the device, SIGUSR2 plugs it in again (a new terminal\n"
-           "         behind the same link)\n"
-           "MERIVANE_TIME_SCALE=N runs the device's delays N times faster\n";
+constexpr char kNotes[] =
+    "faults: silent:CMD error:CMD echo-only:CMD bad-xml:CMD huge:CMD garbage split slow:MS\n"
+    "        unplug-after-bytes:N corrupt-upload corrupt-download\n"
+    "        stall-upload:MS chatter-forever\n"
+    "signals: SIGUSR1 unplugs the device, SIGUSR2 plugs it in again (a new terminal\n"
+    "         behind the same link)\n"
+    "MERIVANE_TIME_SCALE=N runs the device's delays N times faster";
+
+// The command line, each option once with its help text; parsing it fills `line`.
+std::unique_ptr<CLI::App> CommandLine(DevsimCommandLine& line) {
+    auto app = std::make_unique<CLI::App>("", "merivane-devsim");
+    app->get_formatter()->column_width(24);
+    app->footer(kNotes);
+    // --help is an option like the others: a malformed command line is an error with it too.
+    app->set_help_flag();
+    // Every occurrence of an option is read (its check runs on each); the last one counts.
+    app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+
+    DeviceOptions& o = line.options;
+    app->add_option("--link", "symbolic link to publish (required)")
+        ->option_text("PATH")
+        ->each([&o](const std::string& path) { o.linkPath = path; });
+    app->add_option("--product", "the product (default brivel)")
+        ->option_text("brivel|korvane")
+        ->each([&o](const std::string& product) {
+            if (product != "brivel" && product != "korvane")
+                throw CommandLineError("--product must be brivel or korvane");
+            o.product = product == "brivel" ? Product::Brivel : Product::Korvane;
+        });
+    app->add_flag_callback(
+        "--no-radio", [&o] { o.radio = false; }, "gateway without the mesh radio module");
+    app->add_flag_callback(
+        "--no-echo", [&o] { o.echo = false; }, "do not echo command lines");
+    app->add_flag("--chatter", o.chatter, "<pyPrint> and <usb> blocks inside answers");
+    app->add_option("--autostart", "Python auto-start (overrides a saved state)")
+        ->option_text("on|off")
+        ->each([&o, &line](const std::string& state) {
+            if (state != "on" && state != "off")
+                throw CommandLineError("--autostart must be on or off");
+            line.autostart = state == "on";
+            o.autostart = *line.autostart;
+        });
+    app->add_option("--state-dir", "keep settings and files in DIR across runs")
+        ->option_text("DIR")
+        ->each([&o](const std::string& dir) { o.stateDir = dir; });
+    app->add_option("--log", "record every byte received and sent, and each command taken")
+        ->option_text("FILE")
+        ->each([&o](const std::string& path) { o.logPath = path; });
+    app->add_option("--fault", "misbehaviour, one of the faults below (repeatable)")
+        ->option_text("SPEC")
+        ->each([&o](const std::string& fault) {
+            if (!FaultPlan().Add(fault)) throw CommandLineError("unknown fault: " + fault);
+            o.faults.push_back(fault);
+        });
+    app->add_flag_callback(
+        "--no-sim", [&o] { o.sim = false; }, "no SIM card");
+    app->add_flag_callback(
+        "--quiet-console", [&o] { o.console = false; }, "the console starts paused");
+    app->add_flag("--signal-walk", o.signalWalk, "the signal drifts, drops out and comes back");
+    app->add_flag("--help,-h", line.help, "this text");
+    return app;
+}
+
+}  // namespace
+
+std::string DevsimCommandLine::Usage() {
+    DevsimCommandLine unused;
+    return CommandLine(unused)->help();
 }
 
 bool DevsimCommandLine::Parse(const std::vector<std::string>& args, std::string& error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> inlineValue;
-        if (const size_t eq = name.find('='); name.starts_with("--") && eq != std::string::npos) {
-            inlineValue = name.substr(eq + 1);
-            name.resize(eq);
-        }
-        auto value = [&](std::string& out) {
-            if (inlineValue) {
-                out = *inlineValue;
-                return true;
-            }
-            if (i + 1 >= args.size()) {
-                error = name + " needs a value";
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
-        auto flag = [&](bool& out, bool set) {
-            if (inlineValue) {
-                error = name + " takes no value";
-                return false;
-            }
-            out = set;
-            return true;
-        };
-        std::string text;
-        bool ok = true;
-        if (name == "--link") {
-            ok = value(options.linkPath);
-        } else if (name == "--product") {
-            ok = value(text);
-            if (ok && text == "brivel") {
-                options.product = Product::Brivel;
-            } else if (ok && text == "korvane") {
-                options.product = Product::Korvane;
-            } else if (ok) {
-                error = "--product must be brivel or korvane";
-                ok = false;
-            }
-        } else if (name == "--no-radio") {
-            ok = flag(options.radio, false);
-        } else if (name == "--no-echo") {
-            ok = flag(options.echo, false);
-        } else if (name == "--chatter") {
-            ok = flag(options.chatter, true);
-        } else if (name == "--signal-walk") {
-            ok = flag(options.signalWalk, true);
-        } else if (name == "--no-sim") {
-            ok = flag(options.sim, false);
-        } else if (name == "--quiet-console") {
-            ok = flag(options.console, false);
-        } else if (name == "--autostart") {
-            ok = value(text);
-            if (ok && (text == "on" || text == "off")) {
-                autostart = text == "on";
-                options.autostart = *autostart;
-            } else if (ok) {
-                error = "--autostart must be on or off";
-                ok = false;
-            }
-        } else if (name == "--state-dir") {
-            ok = value(options.stateDir);
-        } else if (name == "--log") {
-            ok = value(options.logPath);
-        } else if (name == "--fault") {
-            ok = value(text);
-            if (ok && !FaultPlan().Add(text)) {
-                error = "unknown fault: " + text;
-                ok = false;
-            }
-            if (ok) options.faults.push_back(text);
-        } else if (name == "--help" || name == "-h") {
-            help = true;
-        } else {
-            error = "unknown option: " + args[i];
-            ok = false;
-        }
-        if (!ok) return false;
-    }
+    const std::unique_ptr<CLI::App> app = CommandLine(*this);
+    const auto unknown = [](const std::string& argument) { return "unknown option: " + argument; };
+    if (!ParseCommandLine(*app, args, unknown, error)) return false;
     if (!help && options.linkPath.empty()) {
         error = "--link PATH is required";
         return false;

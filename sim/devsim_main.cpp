@@ -18,11 +18,12 @@ int main(int argc, char** argv) {
     DevsimCommandLine commandLine;
     std::string error;
     if (!commandLine.Parse(std::vector<std::string>(argv + 1, argv + argc), error)) {
-        fprintf(stderr, "merivane-devsim: %s\n%s", error.c_str(), DevsimCommandLine::Usage());
+        fprintf(stderr, "merivane-devsim: %s\n%s", error.c_str(),
+                DevsimCommandLine::Usage().c_str());
         return 2;
     }
     if (commandLine.help) {
-        fputs(DevsimCommandLine::Usage(), stdout);
+        fputs(DevsimCommandLine::Usage().c_str(), stdout);
         return 0;
     }
     if (!merivane::InstallTimeScaleFromEnvironment(error)) {

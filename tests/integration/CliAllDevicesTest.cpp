@@ -23,6 +23,13 @@ class CliAllDevicesTest : public CliFixture {
         args.insert(args.begin(), "--all");
         return RunCli(args, {{"MERIVANE_CLI_PORTS", PortList(devices)}}, dir_.Path().string());
     }
+    // The entry of the device on `port` in a --json run's list of devices (null when absent).
+    static Json DeviceEntry(const Json& document, const std::string& port) {
+        for (const Json& entry : document.value("devices", Json::array()))
+            if (entry.value("port", "") == port) return entry;
+        ADD_FAILURE() << "no entry for " << port << " in " << document;
+        return Json::object();
+    }
 };
 
 TEST_F(CliAllDevicesTest, OneSilentDeviceFailsWhileTheOtherIsDone) {
@@ -54,16 +61,15 @@ TEST_F(CliAllDevicesTest, OneSilentDeviceFailsWhileTheOtherIsDone) {
     const CliRun json = RunAll({&good, &mute}, {"--json", "info"});
     EXPECT_EQ(json.exit, 1);
     EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 1);
-    EXPECT_EQ(JsonField(json.out, "ok"), "false");
-    const size_t goodAt = json.out.find("{\"port\":\"" + good.LinkPath() + "\"");
-    const size_t muteAt = json.out.find("{\"port\":\"" + mute.LinkPath() + "\"");
-    ASSERT_NE(goodAt, std::string::npos) << json.out;
-    ASSERT_NE(muteAt, std::string::npos) << json.out;
-    EXPECT_EQ(JsonField(json.out, "result", goodAt), "done");
-    EXPECT_EQ(JsonField(json.out, "product", goodAt), "Korvane");
-    EXPECT_EQ(JsonField(json.out, "imsi", goodAt), "310410123456789");
-    EXPECT_EQ(JsonField(json.out, "exit", muteAt), "3");
-    EXPECT_EQ(JsonField(json.out, "product", muteAt), "null");
+    const Json document = JsonDocument(json);
+    EXPECT_EQ(document["ok"], false);
+    Json goodEntry = DeviceEntry(document, good.LinkPath());
+    Json muteEntry = DeviceEntry(document, mute.LinkPath());
+    EXPECT_EQ(goodEntry["result"], "done");
+    EXPECT_EQ(goodEntry["document"]["product"], "Korvane");
+    EXPECT_EQ(goodEntry["document"]["imsi"], "310410123456789");
+    EXPECT_EQ(muteEntry["exit"], 3);
+    EXPECT_EQ(muteEntry["document"]["product"], nullptr) << muteEntry;
 }
 
 TEST_F(CliAllDevicesTest, EachDeviceKeepsItsOwnProductDocumentsAndFiles) {
@@ -78,12 +84,9 @@ TEST_F(CliAllDevicesTest, EachDeviceKeepsItsOwnProductDocumentsAndFiles) {
     // Each device's own document went to it: the tracker's has its vehicle settings.
     EXPECT_EQ(SentSettingsDocument(gateway).find("<obd>"), std::string::npos);
     EXPECT_NE(SentSettingsDocument(tracker).find("<obd>"), std::string::npos);
-    const size_t gatewayAt = set.out.find("{\"port\":\"" + gateway.LinkPath() + "\"");
-    const size_t trackerAt = set.out.find("{\"port\":\"" + tracker.LinkPath() + "\"");
-    ASSERT_NE(gatewayAt, std::string::npos);
-    ASSERT_NE(trackerAt, std::string::npos);
-    EXPECT_EQ(JsonField(set.out, "product", gatewayAt), "Brivel");
-    EXPECT_EQ(JsonField(set.out, "product", trackerAt), "Korvane");
+    const Json document = JsonDocument(set);
+    EXPECT_EQ(DeviceEntry(document, gateway.LinkPath())["document"]["product"], "Brivel");
+    EXPECT_EQ(DeviceEntry(document, tracker.LinkPath())["document"]["product"], "Korvane");
 
     // A command log per device, named after its port, holding only that device's traffic.
     const std::string gatewayLog =
@@ -136,8 +139,9 @@ TEST_F(CliAllDevicesTest, APortNamedAgainRunsOnceAndPortsOfOneNameKeepTheirOwnFi
     const CliRun once = RunCli({"--port", device.LinkPath(), "--port", device.LinkPath(), "--port",
                                 alias, "--json", "info"});
     ASSERT_EQ(once.exit, 0) << once.err;
-    EXPECT_EQ(JsonField(once.out, "port"), device.LinkPath()) << once.out;
-    EXPECT_EQ(once.out.find("\"devices\""), std::string::npos) << once.out;
+    const Json document = JsonDocument(once);
+    EXPECT_EQ(document["port"], device.LinkPath());
+    EXPECT_FALSE(document.contains("devices")) << once.out;
 
     // "tty:X" and "tty_X" both make the tag "..._tty_X"; the second device's files get "-2".
     sim::SimulatedDevice& gateway = StartDevice("tty:X", Options(Product::Brivel));

@@ -1,14 +1,10 @@
 // merivane-cli commands that change only what differs, --check that changes nothing, and
 // the "changed" of every JSON document, read with a real JSON parser.
 
-#include <nlohmann/json.hpp>
-
 #include "CliTestSupport.h"
 
 namespace merivane::test {
 namespace {
-
-using nlohmann::json;
 
 constexpr char kSetRequest[] = "<set_setting>";
 constexpr char kUploadStart[] = "AT&USBINTERFACE=17";
@@ -17,13 +13,7 @@ constexpr char kDefaultApn[] = "broadband.varik.example";
 
 class CliIdempotentTest : public CliFixture {
   protected:
-    // The run's one JSON document (a failure of the test when it is not one).
-    static json Document(const CliRun& run) {
-        json document = json::parse(run.out, nullptr, false);
-        EXPECT_TRUE(document.is_object()) << run.out << run.err;
-        return document.is_object() ? document : json::object();
-    }
-    static json Change(const std::string& path, const json& before, const json& after) {
+    static Json Change(const std::string& path, const Json& before, const Json& after) {
         return {{"path", path}, {"before", before}, {"after", after}};
     }
 };
@@ -37,12 +27,12 @@ TEST_F(CliIdempotentTest, SetSendsOnlyWhatDiffersAndCheckSendsNothing) {
         front.insert(front.end(), wanted.begin(), wanted.end());
         return front;
     };
-    const json firstChange = json::array({Change(kApn, kDefaultApn, "fleet.example")});
+    const Json firstChange = Json::array({Change(kApn, kDefaultApn, "fleet.example")});
 
     const CliRun check = RunOn(device, args({"--json", "--check", "set"}));
     ASSERT_EQ(check.exit, 0) << check.err;
-    EXPECT_EQ(Document(check)["changed"], true);
-    EXPECT_EQ(Document(check)["changes"], firstChange);
+    EXPECT_EQ(JsonDocument(check)["changed"], true);
+    EXPECT_EQ(JsonDocument(check)["changes"], firstChange);
     const CliRun checkText = RunOn(device, args({"--check", "set"}));
     EXPECT_EQ(
         checkText.out,
@@ -55,8 +45,8 @@ TEST_F(CliIdempotentTest, SetSendsOnlyWhatDiffersAndCheckSendsNothing) {
 
     const CliRun applied = RunOn(device, args({"--json", "set"}));
     ASSERT_EQ(applied.exit, 0) << applied.err;
-    EXPECT_EQ(Document(applied)["changed"], true);
-    EXPECT_EQ(Document(applied)["changes"], firstChange);
+    EXPECT_EQ(JsonDocument(applied)["changed"], true);
+    EXPECT_EQ(JsonDocument(applied)["changes"], firstChange);
     EXPECT_EQ(device.Setting(kApn), "fleet.example");
     EXPECT_EQ(ReceivedWith(device, kSetRequest).size(), 1u);
 
@@ -64,8 +54,8 @@ TEST_F(CliIdempotentTest, SetSendsOnlyWhatDiffersAndCheckSendsNothing) {
     for (const char* mode : {"--json", "--check"}) {
         const CliRun again = RunOn(device, args({"--json", mode, "set"}));
         ASSERT_EQ(again.exit, 0) << mode << again.err;
-        EXPECT_EQ(Document(again)["changed"], false) << mode;
-        EXPECT_EQ(Document(again)["changes"], json::array()) << mode;
+        EXPECT_EQ(JsonDocument(again)["changed"], false) << mode;
+        EXPECT_EQ(JsonDocument(again)["changes"], Json::array()) << mode;
     }
     EXPECT_EQ(ReceivedWith(device, kSetRequest).size(), 1u);
 
@@ -102,7 +92,7 @@ TEST_F(CliIdempotentTest, UploadIfChangedSendsOnlyADifferentFile) {
         const CliRun run = RunOn(device, args);
         const std::string what = ::testing::PrintToString(args) + " with " + step.content;
         ASSERT_EQ(run.exit, 0) << what << run.err;
-        EXPECT_EQ(Document(run)["changed"], step.changed) << what;
+        EXPECT_EQ(JsonDocument(run)["changed"], step.changed) << what;
         EXPECT_EQ(ReceivedWith(device, kUploadStart).size(), step.sent ? 1u : 0u) << what;
         if (step.sent) onDevice = step.content;
         EXPECT_EQ(device.FileContents(stored).value_or(""), onDevice) << what;
@@ -136,24 +126,24 @@ TEST_F(CliIdempotentTest, RemoveIfPresentAndAutostartChangeOnlyWhatDiffers) {
         args.insert(args.begin(), "--json");
         const CliRun run = RunOn(device, args);
         EXPECT_EQ(run.exit, step.exit) << ::testing::PrintToString(args) << run.err;
-        EXPECT_EQ(Document(run)["changed"], step.changed) << ::testing::PrintToString(args);
+        EXPECT_EQ(JsonDocument(run)["changed"], step.changed) << ::testing::PrintToString(args);
         EXPECT_EQ(device.FileContents("/WEB/python/old.py").has_value(), step.oldKept);
     }
 
     const std::vector<std::string> on = {"--json", "autostart", "on", "--command", "job.py"};
     const CliRun switched = RunOn(device, on);
     ASSERT_EQ(switched.exit, 0) << switched.err;
-    EXPECT_EQ(Document(switched)["command"], "autostart");
-    EXPECT_EQ(Document(switched)["command_line"], "job.py");
-    EXPECT_EQ(Document(switched)["changes"],
-              json::array({Change("python/state", "off", "on"),
+    EXPECT_EQ(JsonDocument(switched)["command"], "autostart");
+    EXPECT_EQ(JsonDocument(switched)["command_line"], "job.py");
+    EXPECT_EQ(JsonDocument(switched)["changes"],
+              Json::array({Change("python/state", "off", "on"),
                            Change("python/command", "main.py", "job.py")}));
     const size_t sent = ReceivedWith(device, kSetRequest).size();
     const CliRun again = RunOn(device, on);
     ASSERT_EQ(again.exit, 0) << again.err;
-    EXPECT_EQ(Document(again)["changed"], false);
+    EXPECT_EQ(JsonDocument(again)["changed"], false);
     const CliRun off = RunOn(device, {"--json", "--check", "autostart", "off"});
-    EXPECT_EQ(Document(off)["changes"], json::array({Change("python/state", "on", "off")}));
+    EXPECT_EQ(JsonDocument(off)["changes"], Json::array({Change("python/state", "on", "off")}));
     EXPECT_EQ(ReceivedWith(device, kSetRequest).size(), sent);
     EXPECT_TRUE(device.AutostartOn());
 }
@@ -186,7 +176,7 @@ TEST_F(CliIdempotentTest, FirmwareIfVersionNotUpdatesOnlyAnotherVersion) {
         const CliRun run = RunOn(device, args);
         const std::string what = ::testing::PrintToString(args);
         EXPECT_EQ(run.exit, step.exit) << what << run.err;
-        EXPECT_EQ(Document(run)["changed"], step.changed) << what;
+        EXPECT_EQ(JsonDocument(run)["changed"], step.changed) << what;
         EXPECT_EQ(ReceivedWith(device, kUploadStart).size(), step.imageSent ? 1u : 0u) << what;
         EXPECT_EQ(device.FirmwareVersion(), step.firmwareAfter) << what;
         if (step.exit != 0) {
@@ -224,7 +214,7 @@ TEST_F(CliIdempotentTest, EveryJsonDocumentParsesAndSaysWhetherTheDeviceChanged)
         const CliRun run = RunOn(first, args);
         const std::string what = ::testing::PrintToString(args);
         EXPECT_EQ(run.exit, c.exit) << what << run.err;
-        const json document = Document(run);
+        const Json document = JsonDocument(run);
         EXPECT_EQ(document["exit"], c.exit) << what;
         EXPECT_EQ(document["changed"], c.changed) << what;
     }
@@ -235,10 +225,10 @@ TEST_F(CliIdempotentTest, EveryJsonDocumentParsesAndSaysWhetherTheDeviceChanged)
         const CliRun all = RunCli({"--all", "--json", "set", std::string(kApn) + "=caf\xC3\xA9"},
                                   {{"MERIVANE_CLI_PORTS", ports}}, dir_.Path().string());
         ASSERT_EQ(all.exit, 0) << all.err;
-        const json document = Document(all);
+        const Json document = JsonDocument(all);
         EXPECT_EQ(document["changed"], changed);
         ASSERT_EQ(document["devices"].size(), 2u) << all.out;
-        for (const json& device : document["devices"])
+        for (const Json& device : document["devices"])
             EXPECT_EQ(device["document"]["changed"], changed) << device;
     }
 }

@@ -34,7 +34,7 @@ TEST_F(CliParityTest, BothFindTheSameIdentity) {
         sim::SimulatedDevice& device =
             StartDevice(product == Product::Brivel ? "ttyB" : "ttyK", options);
 
-        std::vector<std::pair<std::string, std::string>> fields;
+        std::vector<std::pair<std::string, Json>> fields;
         {
             CKestrionApp app(std::make_unique<FixedPortSource>());
             HeadlessExecutor executor(app.Link());
@@ -52,10 +52,10 @@ TEST_F(CliParityTest, BothFindTheSameIdentity) {
                 {"phone_number", identity.phoneNumber},
                 {"modem_type", identity.modemMaker},
                 {"modem_revision", identity.modemRevision},
-                {"signal_quality", std::to_string(identity.signalQuality)},
-                {"signal_bars", std::to_string(meter.lit)},
-                {"signal_scale", std::to_string(meter.scale)},
-                {"registration", std::to_string(identity.registration)},
+                {"signal_quality", identity.signalQuality},
+                {"signal_bars", meter.lit},
+                {"signal_scale", meter.scale},
+                {"registration", identity.registration},
                 {"mobile_ip", status.ipAddress},
             };
             app.ResumeDeviceConsole();
@@ -63,12 +63,13 @@ TEST_F(CliParityTest, BothFindTheSameIdentity) {
         // The port is free again once the application has gone.
         const CliRun run = RunOn(device, {"--json", "info"});
         ASSERT_EQ(run.exit, 0) << run.err;
-        for (const auto& [key, value] : fields) EXPECT_EQ(JsonField(run.out, key), value) << key;
+        const Json document = JsonDocument(run);
+        for (const auto& [key, value] : fields) EXPECT_EQ(document[key], value) << key;
         if (product == Product::Korvane) {
             // Without a SIM: the texts identification sets for the missing answers.
-            EXPECT_EQ(JsonField(run.out, "imsi"), "No SIM Inserted");
-            EXPECT_EQ(JsonField(run.out, "phone_number"), "N/A");
-            EXPECT_EQ(JsonField(run.out, "signal_bars"), "3");
+            EXPECT_EQ(document["imsi"], "No SIM Inserted");
+            EXPECT_EQ(document["phone_number"], "N/A");
+            EXPECT_EQ(document["signal_bars"], 3);
         }
     }
 }

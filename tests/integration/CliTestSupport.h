@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -147,24 +148,14 @@ inline CliRun RunCli(const std::vector<std::string>& args,
     return run;
 }
 
-// The value of `key` in a JSON document the program wrote: the text of a string (with
-// \" and \\ read back), or a number, true, false or null as written. Empty when absent.
-// Looks for the first occurrence after `from`.
-inline std::string JsonField(const std::string& json, const std::string& key, size_t from = 0) {
-    const std::string marker = "\"" + key + "\":";
-    const size_t at = json.find(marker, from);
-    if (at == std::string::npos) return {};
-    size_t i = at + marker.size();
-    if (i < json.size() && json[i] == '"') {
-        std::string value;
-        for (++i; i < json.size() && json[i] != '"'; ++i) {
-            if (json[i] == '\\' && i + 1 < json.size()) ++i;
-            value += json[i];
-        }
-        return value;
-    }
-    const size_t stop = json.find_first_of(",}]", i);
-    return json.substr(i, stop - i);
+// A JSON document the program wrote, its members in the order written.
+using Json = nlohmann::ordered_json;
+
+// The run's one JSON document (a failure of the test when it is not one).
+inline Json JsonDocument(const CliRun& run) {
+    Json document = Json::parse(run.out, nullptr, false);
+    EXPECT_TRUE(document.is_object()) << run.out << run.err;
+    return document.is_object() ? document : Json::object();
 }
 
 // The piece of a file name the program makes of a device's port (its per-device log and
