@@ -16,7 +16,8 @@ constexpr char kResumeConsole[] = "AT&usbinterface=55,go\r\n";
 }  // namespace
 
 CKestrionApp::CKestrionApp(std::unique_ptr<PortSource> source)
-    : source_(source ? std::move(source) : std::make_unique<UdevPortSource>()), transport_(source_.get()) {
+    : source_(source ? std::move(source) : std::make_unique<UdevPortSource>()),
+      transport_(source_.get()) {
     SetEndProcessLog(&transport_.Log());
 }
 
@@ -27,7 +28,9 @@ std::string CKestrionApp::StatusText() const {
     return identity_.status;
 }
 
-std::string CKestrionApp::GetProductVersionText() { return std::string("Version ") + MERIVANE_VERSION_TEXT; }
+std::string CKestrionApp::GetProductVersionText() {
+    return std::string("Version ") + MERIVANE_VERSION_TEXT;
+}
 
 bool CKestrionApp::StartCommandLog(const std::string& path) {
     if (!transport_.Log().Open(path)) return false;
@@ -48,7 +51,8 @@ std::string CKestrionApp::AskDirect(const std::string& command, uint64_t waitMs,
     transport_.WriteRaw(command.data(), command.size());
     TheClock().SleepMs(waitMs);
     std::string answer(readSize, '\0');
-    const long n = transport_.Port().Read(answer.data(), readSize, TheClock().RealMs(Transport::kPollMs));
+    const long n =
+        transport_.Port().Read(answer.data(), readSize, TheClock().RealMs(Transport::kPollMs));
     answer.resize(n > 0 ? static_cast<size_t>(n) : 0);
     // The answer is read as text: it ends at its first NUL.
     answer.resize(std::min(answer.size(), answer.find('\0')));
@@ -59,7 +63,9 @@ bool CKestrionApp::AutostartIsOn() {
     const std::string query = rci::InlineCommand(rci::kQueryPythonAutoStart);
     std::string answer;
     // More than the query's own length means more came back than its echo.
-    for (int pass = 0; pass < kAutostartPasses && answer.size() <= query.size() && !transport_.Cancelled(); ++pass)
+    for (int pass = 0;
+         pass < kAutostartPasses && answer.size() <= query.size() && !transport_.Cancelled();
+         ++pass)
         answer = AskDirect(query, 1000, 255);
     return answer.find("<python><state>on") != std::string::npos;
 }

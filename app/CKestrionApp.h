@@ -17,7 +17,7 @@ class BatchExecutor;
 // command log), the three documents, the mesh radio flag and what
 // identification learned. It is handed to whoever needs it.
 class CKestrionApp {
-public:
+  public:
     // Display name, used as the sheet's caption and in the log header.
     static constexpr char kDisplayName[] = "Varik Merivane";
 
@@ -66,7 +66,7 @@ public:
     static constexpr int kAutostartPasses = 10;
     static constexpr int kProductAttempts = 5;
 
-private:
+  private:
     // One start-up exchange straight on the port: flush, write, wait, read once.
     std::string AskDirect(const std::string& command, uint64_t waitMs, size_t readSize);
 

@@ -22,7 +22,9 @@ std::string Before(const std::string& text, char separator) {
     return at == std::string::npos ? text : text.substr(0, at);
 }
 
-bool Contains(const std::string& text, std::string_view key) { return text.find(key) != std::string::npos; }
+bool Contains(const std::string& text, std::string_view key) {
+    return text.find(key) != std::string::npos;
+}
 
 }  // namespace
 
@@ -55,12 +57,13 @@ CommandList IdentificationCommands(const std::string& product) {
         {rci::InlineCommand(rci::kQueryState), "Reading device status...", 10000},
     };
     if (!IsKorvane(product))
-        list.push_back({rci::InlineCommand(rci::kQueryZelboSettings), "Reading Zelbo settings...", 10000});
+        list.push_back(
+            {rci::InlineCommand(rci::kQueryZelboSettings), "Reading Zelbo settings...", 10000});
     return list;
 }
 
-bool ReadIdentificationAnswers(const CommandList& list, const std::string& product, DeviceIdentity& identity,
-                               DocumentStore& documents) {
+bool ReadIdentificationAnswers(const CommandList& list, const std::string& product,
+                               DeviceIdentity& identity, DocumentStore& documents) {
     const std::string stateQuery = rci::InlineCommand(rci::kQueryState);
     const std::string zelboQuery = rci::InlineCommand(rci::kQueryZelboSettings);
     for (const USBCommand& entry : list) {

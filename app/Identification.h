@@ -18,8 +18,8 @@ CommandList IdentificationCommands(const std::string& product);
 // Reads the answers of a run identification batch into `identity` and the
 // documents. False when the settings or the state answer is empty (the walk
 // stops there); an answer that holds no usable document leaves its slot empty.
-bool ReadIdentificationAnswers(const CommandList& list, const std::string& product, DeviceIdentity& identity,
-                               DocumentStore& documents);
+bool ReadIdentificationAnswers(const CommandList& list, const std::string& product,
+                               DeviceIdentity& identity, DocumentStore& documents);
 
 // Flushes the port, runs the identification batch and reads its answers.
 bool IdentifyDevice(Transport& transport, BatchExecutor& executor, const std::string& product,

@@ -8,7 +8,7 @@ namespace merivane {
 // shows message boxes and file dialogs; tests and the command line answer
 // from a script. Texts and captions are passed exactly as they are shown.
 class Prompts {
-public:
+  public:
     enum class Icon { None, Information, Warning, Error, Question };
     enum class Answer { Ok, Cancel, Retry, Yes, No };
 
@@ -23,11 +23,13 @@ public:
     virtual Answer YesNo(const std::string& text, const std::string& caption, Icon icon) = 0;
     // A file to open; empty when the user cancelled. `filter` is a list of
     // "label|pattern" pairs separated by "||"-style entries, as the page gives it.
-    virtual std::string OpenFile(const std::string& initialPath, const std::string& defaultExtension,
+    virtual std::string OpenFile(const std::string& initialPath,
+                                 const std::string& defaultExtension,
                                  const std::string& filter) = 0;
     // A file to save to; empty when the user cancelled. The dialog asks before
     // it lets the user pick an existing file.
-    virtual std::string SaveFile(const std::string& suggestedName, const std::string& defaultExtension,
+    virtual std::string SaveFile(const std::string& suggestedName,
+                                 const std::string& defaultExtension,
                                  const std::string& filter) = 0;
 };
 

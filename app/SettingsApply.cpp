@@ -28,7 +28,8 @@ ApplyOutcome Apply(BatchExecutor& executor, const ApplyPlan& plan) {
         {std::string(rci::kTwoPartLeadIn), plan.leadInMessage, 5000},
         {SerializeForSending(plan.document), plan.documentMessage, plan.documentTimeoutMs},
     };
-    if (plan.settlePause) list.push_back({"SLEEP", "Waiting for new settings to take effect...", 30000});
+    if (plan.settlePause)
+        list.push_back({"SLEEP", "Waiting for new settings to take effect...", 30000});
     list.push_back({rci::InlineCommand(plan.readBack), plan.readBackMessage, 20000});
     executor.RunBatch(list);
 
@@ -36,7 +37,8 @@ ApplyOutcome Apply(BatchExecutor& executor, const ApplyPlan& plan) {
     for (const USBCommand& entry : list) {
         if (entry.command.empty()) break;
         if (entry.failed) continue;
-        if (entry.command.find(plan.readBack) != std::string::npos) reloaded = plan.reload(entry.result);
+        if (entry.command.find(plan.readBack) != std::string::npos)
+            reloaded = plan.reload(entry.result);
     }
     return reloaded ? ApplyOutcome::Applied : ApplyOutcome::ReadBackFailed;
 }
@@ -44,17 +46,21 @@ ApplyOutcome Apply(BatchExecutor& executor, const ApplyPlan& plan) {
 }  // namespace
 
 ApplyOutcome ApplySettings(BatchExecutor& executor, DocumentStore& documents) {
-    return Apply(executor, {documents.SettingsDocument(), "Sending new settings to the device...",
-                            "Sending new settings to device...", 30000, true, std::string(rci::kQuerySettings),
-                            "Retrieving new settings from device...",
-                            [&](const std::string& answer) { return documents.ReloadSettingsDocument(answer); }});
+    return Apply(
+        executor,
+        {documents.SettingsDocument(), "Sending new settings to the device...",
+         "Sending new settings to device...", 30000, true, std::string(rci::kQuerySettings),
+         "Retrieving new settings from device...",
+         [&](const std::string& answer) { return documents.ReloadSettingsDocument(answer); }});
 }
 
 ApplyOutcome ApplyZelboSettings(BatchExecutor& executor, DocumentStore& documents) {
-    return Apply(executor, {documents.ZelboDocument(), "Sending new Zelbo settings to the device...",
-                            "Sending new Zelbo settings to the device...", 35000, false,
-                            std::string(rci::kQueryZelboSettings), "Retrieving Zelbo settings from the device...",
-                            [&](const std::string& answer) { return documents.ReloadZelboDocument(answer); }});
+    return Apply(
+        executor,
+        {documents.ZelboDocument(), "Sending new Zelbo settings to the device...",
+         "Sending new Zelbo settings to the device...", 35000, false,
+         std::string(rci::kQueryZelboSettings), "Retrieving Zelbo settings from the device...",
+         [&](const std::string& answer) { return documents.ReloadZelboDocument(answer); }});
 }
 
 }  // namespace merivane

@@ -12,7 +12,8 @@ namespace merivane {
 namespace {
 
 constexpr char kDetectionFailed[] =
-    "Unable to detect a Varik Device. Please verify that it is powered and connected to your computer with the "
+    "Unable to detect a Varik Device. Please verify that it is powered and connected to your "
+    "computer with the "
     "supplied USB cable.";
 constexpr char kDetectionCaption[] = "Device detection error";
 constexpr char kIdentificationFailed[] = "Unable to communicate with the device";
@@ -20,7 +21,8 @@ constexpr char kIdentificationCaption[] = "Device communication error";
 
 bool Detect(CKestrionApp& app, const StartupOptions& options, const StartupHooks& hooks) {
     Transport& link = app.Link();
-    return options.portPath.empty() ? link.FindAndOpenPort(hooks.choosePort) : link.OpenNamedPort(options.portPath);
+    return options.portPath.empty() ? link.FindAndOpenPort(hooks.choosePort)
+                                    : link.OpenNamedPort(options.portPath);
 }
 
 }  // namespace
@@ -58,10 +60,12 @@ void RunStartup(CKestrionApp& app, const StartupOptions& options, const StartupH
 
     for (;;) {
         bool detected = false;
-        if (!step("Looking for the device...", [&] { detected = Detect(app, options, hooks); })) return giveUp();
+        if (!step("Looking for the device...", [&] { detected = Detect(app, options, hooks); }))
+            return giveUp();
         if (detected) break;
         if (hooks.prompts->RetryCancel(kDetectionFailed, kDetectionCaption, Prompts::Icon::Warning,
-                                       DetectionProblemDetails(app.Link())) != Prompts::Answer::Retry) {
+                                       DetectionProblemDetails(app.Link())) !=
+            Prompts::Answer::Retry) {
             app.CleanUp();
             return;
         }
@@ -70,10 +74,12 @@ void RunStartup(CKestrionApp& app, const StartupOptions& options, const StartupH
     paused = true;
     if (!step("Pausing the device console...", [&] { app.PauseDeviceConsole(); })) return giveUp();
     bool autostart = false;
-    if (!step("Checking for a Python program started at boot...", [&] { autostart = app.AutostartIsOn(); }))
+    if (!step("Checking for a Python program started at boot...",
+              [&] { autostart = app.AutostartIsOn(); }))
         return giveUp();
     if (autostart &&
-        hooks.prompts->YesNo("Do you want to disable Python auto-start", "Python auto-start detected",
+        hooks.prompts->YesNo("Do you want to disable Python auto-start",
+                             "Python auto-start detected",
                              Prompts::Icon::Question) == Prompts::Answer::Yes &&
         !step("Turning Python auto-start off...", [&] { app.DisableAutostart(); }))
         return giveUp();
@@ -81,7 +87,8 @@ void RunStartup(CKestrionApp& app, const StartupOptions& options, const StartupH
     if (!step("Asking the device for its product...", [&] { g_product = app.QueryProduct(); }))
         return giveUp();
     if (g_product.empty()) {
-        hooks.prompts->Inform("Varik Device Not found. Exiting", CKestrionApp::kDisplayName, Prompts::Icon::None);
+        hooks.prompts->Inform("Varik Device Not found. Exiting", CKestrionApp::kDisplayName,
+                              Prompts::Icon::None);
         EndProcess(0);
     }
 
@@ -91,8 +98,8 @@ void RunStartup(CKestrionApp& app, const StartupOptions& options, const StartupH
     // Identification shows its own progress dialog; the step names what it is part of.
     if (!step("Reading the device's information...", [] {})) return giveUp();
     while (!app.IdentifyDevice(*hooks.executor)) {
-        if (hooks.prompts->RetryCancel(kIdentificationFailed, kIdentificationCaption, Prompts::Icon::Warning) !=
-            Prompts::Answer::Retry) {
+        if (hooks.prompts->RetryCancel(kIdentificationFailed, kIdentificationCaption,
+                                       Prompts::Icon::Warning) != Prompts::Answer::Retry) {
             app.CleanUp();
             return;
         }

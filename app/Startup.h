@@ -14,9 +14,9 @@ class Prompts;
 
 // How the program was started.
 struct StartupOptions {
-    bool debug = false;        // "/debug" or --debug: keep the command log
+    bool debug = false;  // "/debug" or --debug: keep the command log
     std::string logPath = "command.log";
-    std::string portPath;      // --port PATH: skip discovery
+    std::string portPath;  // --port PATH: skip discovery
 };
 
 // What start-up needs from the desktop (or from a test).

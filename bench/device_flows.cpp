@@ -27,7 +27,8 @@ struct Bench {
     Transport transport;
 
     explicit Bench(sim::Product product) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "merivane-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "merivane-bench-XXXXXX").string();
         dir = ::mkdtemp(pattern.data());
         sim::DeviceOptions options;
         options.linkPath = dir + "/ttyDEVICE";
@@ -57,7 +58,8 @@ void BM_IdentifyGateway(benchmark::State& state) {
     DeviceIdentity identity;
     DocumentStore documents;
     for (auto _ : state) {
-        if (!IdentifyDevice(bench.transport, executor, kBrivel, identity, documents)) state.SkipWithError("failed");
+        if (!IdentifyDevice(bench.transport, executor, kBrivel, identity, documents))
+            state.SkipWithError("failed");
     }
     state.counters["floor_s"] = (IdentificationCommands(kBrivel).size() + 1) * 0.1;
 }

@@ -1,9 +1,9 @@
 // The autostart command: switches Python auto-start and sets the command line it runs,
 // sending nothing when the device is so already; with --check it only tells.
 
-#include "ops/PythonAutostart.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
+#include "ops/PythonAutostart.h"
 #include "settings/Bindings.h"
 #include "settings/DocumentStore.h"
 

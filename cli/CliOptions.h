@@ -20,8 +20,8 @@ struct CliOptions {
     std::string autostartCommand;    // --command CMDLINE (autostart)
     bool hasAutostartCommand = false;
     DocumentChoice document = DocumentChoice::Settings;  // --document (get)
-    int intervalSeconds = 2;         // --interval S (monitor): seconds between samples
-    int count = 0;                   // --count N (monitor): samples before ending; 0: until Ctrl+C
+    int intervalSeconds = 2;   // --interval S (monitor): seconds between samples
+    int count = 0;             // --count N (monitor): samples before ending; 0: until Ctrl+C
     bool check = false;        // --check: say what would change, change nothing
     bool ifChanged = false;    // --if-changed (upload): only a file that differs
     bool ifPresent = false;    // --if-present (rm): absent files are not an error

@@ -38,7 +38,9 @@ class CliPrompts : public Prompts {
     void Say(const std::string& text);
     // Asked before every retry: true when trying again is pointless (the link to
     // the device is lost, the user pressed Ctrl+C), and Cancel is answered at once.
-    void SetRetryPointless(std::function<bool()> pointless) { retryPointless_ = std::move(pointless); }
+    void SetRetryPointless(std::function<bool()> pointless) {
+        retryPointless_ = std::move(pointless);
+    }
 
     // Everything said, in order, with "\r\n" read as a line end.
     const std::vector<std::string>& Messages() const { return messages_; }

@@ -18,14 +18,16 @@ std::string Table(const std::vector<std::vector<std::string>>& rows) {
     std::vector<size_t> widths;
     for (const auto& row : rows) {
         if (widths.size() < row.size()) widths.resize(row.size(), 0);
-        for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], CharacterCount(row[i]));
+        for (size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], CharacterCount(row[i]));
     }
     std::string out;
     for (const auto& row : rows) {
         std::string line;
         for (size_t i = 0; i < row.size(); ++i) {
             line += row[i];
-            if (i + 1 < row.size()) line += std::string(widths[i] - CharacterCount(row[i]) + 2, ' ');
+            if (i + 1 < row.size())
+                line += std::string(widths[i] - CharacterCount(row[i]) + 2, ' ');
         }
         while (!line.empty() && line.back() == ' ') line.pop_back();
         out += line + "\n";
@@ -130,7 +132,8 @@ std::string RenderText(const Json& data) {
         size_t width = 0;
         for (const auto& pair : pairs) width = std::max(width, CharacterCount(pair[0]));
         for (const auto& pair : pairs)
-            out += pair[0] + ":" + std::string(width - CharacterCount(pair[0]) + 1, ' ') + pair[1] + "\n";
+            out += pair[0] + ":" + std::string(width - CharacterCount(pair[0]) + 1, ' ') + pair[1] +
+                   "\n";
         pairs.clear();
     };
     for (const auto& [key, value] : data.items()) {

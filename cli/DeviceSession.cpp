@@ -25,7 +25,8 @@ class DeviceSession::WaitNotice : public LinkWatcher {
   public:
     explicit WaitNotice(CliPrompts& prompts) : prompts_(prompts) {}
     void LinkStateChanged(LinkState state, int secondsLeft) override {
-        if (state == LinkState::Waiting && !waiting_) prompts_.Say(WaitingForDeviceText(secondsLeft));
+        if (state == LinkState::Waiting && !waiting_)
+            prompts_.Say(WaitingForDeviceText(secondsLeft));
         if (state == LinkState::Up && waiting_) prompts_.Say("The device is back.");
         if (state == LinkState::Lost) prompts_.Say("The device did not come back.");
         waiting_ = state == LinkState::Waiting;

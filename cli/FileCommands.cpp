@@ -1,15 +1,15 @@
 // The commands on the device's Python folder: ls, upload, download, rm.
 
+#include "cli/DeviceCommands.h"
+#include "cli/DeviceSession.h"
+#include "cli/StoredFileDigest.h"
+#include "link/UploadEngine.h"
 #include "ops/DigestAnswer.h"
 #include "ops/PythonAutostart.h"
 #include "ops/PythonFileDelete.h"
 #include "ops/PythonFileDownload.h"
 #include "ops/PythonFileList.h"
 #include "ops/PythonFileUpload.h"
-#include "cli/DeviceCommands.h"
-#include "cli/DeviceSession.h"
-#include "cli/StoredFileDigest.h"
-#include "link/UploadEngine.h"
 #include "settings/RciRequests.h"
 #include "support/FileMd5Hex.h"
 

@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
+#include "link/UploadEngine.h"
 #include "ops/ConfigurationBackup.h"
 #include "ops/ConfigurationRestore.h"
 #include "ops/OpsMessages.h"
-#include "link/UploadEngine.h"
 #include "support/RegularFile.h"
 
 namespace merivane::cli {
@@ -21,8 +21,9 @@ bool CheckSource(const std::string& path, uint64_t maxBytes, std::string& error)
 // `path` as the save goes to it: a folder takes the suggested name.
 bool CheckTarget(const std::string& path, const std::string& suggestedName, std::string& error) {
     std::error_code ignored;
-    const std::filesystem::path target =
-        std::filesystem::is_directory(path, ignored) ? std::filesystem::path(path) / suggestedName : std::filesystem::path(path);
+    const std::filesystem::path target = std::filesystem::is_directory(path, ignored)
+                                             ? std::filesystem::path(path) / suggestedName
+                                             : std::filesystem::path(path);
     std::string why;
     if (CanSaveTo(target.string(), &why)) return true;
     error = "nothing can be saved to " + target.string() + " (" + why + ")";

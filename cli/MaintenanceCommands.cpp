@@ -2,13 +2,13 @@
 // radio-firmware.
 
 #include "app/DeviceStatus.h"
-#include "ops/DeviceUtilities.h"
-#include "ops/FirmwareUpdate.h"
 #include "app/Product.h"
-#include "ops/ZelboFirmware.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
 #include "link/UploadEngine.h"
+#include "ops/DeviceUtilities.h"
+#include "ops/FirmwareUpdate.h"
+#include "ops/ZelboFirmware.h"
 
 namespace merivane::cli {
 namespace {

@@ -21,10 +21,12 @@ constexpr uint64_t kStateIntervalMs = 10000;
 // Sleeps `ms` of product time, ending early when the user interrupts.
 void PauseUnlessInterrupted(uint64_t ms) {
     const Deadline pause(ms);
-    while (!pause.Passed() && !InterruptionRequested()) TheClock().SleepMs(std::min<uint64_t>(ms, 100));
+    while (!pause.Passed() && !InterruptionRequested())
+        TheClock().SleepMs(std::min<uint64_t>(ms, 100));
 }
 
-std::string SampleLine(const SignalSample& sample, const SignalMeter& meter, const std::string& port, bool json) {
+std::string SampleLine(const SignalSample& sample, const SignalMeter& meter,
+                       const std::string& port, bool json) {
     const auto dbm = CsqToDbm(sample.csq);
     if (json) {
         return JsonText({{"time", IsoUtc(sample.timeMs)},
@@ -36,7 +38,8 @@ std::string SampleLine(const SignalSample& sample, const SignalMeter& meter, con
                          {"registration", RegistrationText(sample.registration)}});
     }
     char text[160];
-    std::snprintf(text, sizeof text, "%s  CSQ %2d  %-8s  bars %d/%d  %s", IsoUtc(sample.timeMs).c_str(), sample.csq,
+    std::snprintf(text, sizeof text, "%s  CSQ %2d  %-8s  bars %d/%d  %s",
+                  IsoUtc(sample.timeMs).c_str(), sample.csq,
                   dbm ? (std::to_string(*dbm) + " dBm").c_str() : "unknown", meter.lit, meter.scale,
                   RegistrationText(sample.registration));
     return text;
@@ -51,7 +54,8 @@ void RunMonitor(DeviceSession& session, CommandReport& report) {
     uint64_t stateReadAt = TheClock().NowMs();  // identification has just read it
     for (int taken = 0; options.count == 0 || taken < options.count;) {
         if (InterruptionRequested()) return;
-        const bool readState = !IsKorvane(g_product) && TheClock().NowMs() - stateReadAt >= kStateIntervalMs;
+        const bool readState =
+            !IsKorvane(g_product) && TheClock().NowMs() - stateReadAt >= kStateIntervalMs;
         const SignalPoll poll = PollSignal(app.Link(), readState);
         if (poll.outcome == PollOutcome::LinkLost) {
             report.Fail(kExitFailed, "the device has gone away; monitoring stopped");
@@ -62,8 +66,10 @@ void RunMonitor(DeviceSession& session, CommandReport& report) {
                 app.Documents().LoadStateDocument(*poll.stateAnswer);
                 stateReadAt = TheClock().NowMs();
             }
-            const SignalMeter meter = SignalMeterFor(ReadDeviceStatus(app.Documents()), poll.sample.csq);
-            std::printf("%s\n", SampleLine(poll.sample, meter, app.PortName(), options.json).c_str());
+            const SignalMeter meter =
+                SignalMeterFor(ReadDeviceStatus(app.Documents()), poll.sample.csq);
+            std::printf("%s\n",
+                        SampleLine(poll.sample, meter, app.PortName(), options.json).c_str());
             std::fflush(stdout);
             ++taken;
             report.Data()["samples"] = taken;

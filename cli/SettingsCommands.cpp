@@ -1,13 +1,13 @@
 // The commands on the device's documents: info, get, backup, restore (set has a file of
 // its own).
 
-#include "ops/ConfigurationBackup.h"
-#include "ops/ConfigurationRestore.h"
 #include "app/DeviceStatus.h"
 #include "app/Product.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
 #include "cli/SettingValues.h"
+#include "ops/ConfigurationBackup.h"
+#include "ops/ConfigurationRestore.h"
 
 namespace merivane::cli {
 namespace {

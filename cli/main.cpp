@@ -2,7 +2,6 @@
 // many devices at once.
 
 #include <libxml/xmlversion.h>
-
 #include <unistd.h>
 
 #include <csignal>

@@ -12,9 +12,15 @@ constexpr char kDescription[] =
 
 // The options Qt's application object takes out of the command line itself.
 bool IsQtOption(const QString& name) {
-    static const QStringList kQt = {"platform", "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger",
-                                    "qwindowgeometry", "qwindowtitle", "qwindowicon", "reverse", "session",
-                                    "style", "stylesheet", "widgetcount", "geometry", "title", "display", "name"};
+    static const QStringList kQt = {"platform",      "platformpluginpath",
+                                    "platformtheme", "plugin",
+                                    "qmljsdebugger", "qwindowgeometry",
+                                    "qwindowtitle",  "qwindowicon",
+                                    "reverse",       "session",
+                                    "style",         "stylesheet",
+                                    "widgetcount",   "geometry",
+                                    "title",         "display",
+                                    "name"};
     return kQt.contains(name);
 }
 
@@ -40,12 +46,15 @@ DesktopCommandLine ParseDesktopCommandLine(const QStringList& arguments) {
     parser.setApplicationDescription(kDescription);
     // Qt's own options are single-dash words (-platform, -style).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption port("port", "Use the serial port PATH (for example /dev/ttyACM0).", "PATH");
-    const QCommandLineOption debug("debug", "Keep a command log, command.log, in the current folder (also /debug).");
-    const QCommandLineOption demo("demo",
-                                  "Start a built-in simulated device and connect to it; KIND is brivel (the "
-                                  "default, also --demo alone), noradio or korvane.",
-                                  "KIND");
+    const QCommandLineOption port("port", "Use the serial port PATH (for example /dev/ttyACM0).",
+                                  "PATH");
+    const QCommandLineOption debug(
+        "debug", "Keep a command log, command.log, in the current folder (also /debug).");
+    const QCommandLineOption demo(
+        "demo",
+        "Start a built-in simulated device and connect to it; KIND is brivel (the "
+        "default, also --demo alone), noradio or korvane.",
+        "KIND");
     parser.addOptions({port, debug, demo});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
@@ -54,7 +63,8 @@ DesktopCommandLine ParseDesktopCommandLine(const QStringList& arguments) {
     QStringList words;
     for (const QString& argument : arguments) {
         if (argument == "/debug") {
-            line.startup.debug = true;  // a whole argument; a path that holds "debug" does not count
+            line.startup.debug =
+                true;  // a whole argument; a path that holds "debug" does not count
             continue;
         }
         words << (argument == "--demo" ? QString("--demo=brivel") : argument);
@@ -65,9 +75,11 @@ DesktopCommandLine ParseDesktopCommandLine(const QStringList& arguments) {
     line.help = parser.isSet(help);
     line.version = parser.isSet(version);
     for (const QString& unknown : parser.unknownOptionNames()) {
-        if (!IsQtOption(unknown) && line.error.isEmpty()) line.error = QString("unknown option \"%1\"").arg(unknown);
+        if (!IsQtOption(unknown) && line.error.isEmpty())
+            line.error = QString("unknown option \"%1\"").arg(unknown);
     }
-    if (!parser.errorText().isEmpty() && line.error.isEmpty() && parser.unknownOptionNames().isEmpty())
+    if (!parser.errorText().isEmpty() && line.error.isEmpty() &&
+        parser.unknownOptionNames().isEmpty())
         line.error = parser.errorText();
     line.startup.debug = line.startup.debug || parser.isSet(debug);
     if (parser.isSet(port)) line.startup.portPath = parser.value(port).toStdString();

@@ -55,8 +55,10 @@ QStringList g_heldMessages;
 void NoDisplay(QtMsgType type, const QMessageLogContext&, const QString& message) {
     g_heldMessages << message;
     if (type != QtFatalMsg) return;
-    std::fprintf(stderr, "merivane: no window can be shown (%s). Run it on a desktop, or use merivane-cli.\n",
-                 qPrintable(g_heldMessages.front().section('\n', 0, 0).trimmed()));
+    std::fprintf(
+        stderr,
+        "merivane: no window can be shown (%s). Run it on a desktop, or use merivane-cli.\n",
+        qPrintable(g_heldMessages.front().section('\n', 0, 0).trimmed()));
     std::_Exit(1);
 }
 

@@ -1,10 +1,10 @@
 // Base64 content of downloads: never writes past the capacity it announces.
+#include "support/Base64.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
-
-#include "support/Base64.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -14,20 +14,21 @@ namespace {
 constexpr char kFirmwareApply[] = "at&usbinterface=110";
 
 class SteppingObserver : public BatchObserver {
-public:
+  public:
     explicit SteppingObserver(ProgressSink* bar) : bar_(bar) {}
     void ShowStep(size_t, const std::string&) override {
         if (bar_) bar_->Step();
     }
 
-private:
+  private:
     ProgressSink* bar_;
 };
 
 }  // namespace
 
 size_t RunnableCount(const CommandList& list) {
-    const auto end = std::find_if(list.begin(), list.end(), [](const USBCommand& c) { return c.command.empty(); });
+    const auto end = std::find_if(list.begin(), list.end(),
+                                  [](const USBCommand& c) { return c.command.empty(); });
     return static_cast<size_t>(end - list.begin());
 }
 
@@ -40,7 +41,8 @@ void PrepareBatchProgress(const CommandList& list, ProgressSink* bar) {
     bar->SetStepSize(10);
 }
 
-void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar, BatchObserver* observer) {
+void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar,
+                 BatchObserver* observer) {
     const size_t count = RunnableCount(list);
     std::string raw;
     const auto hold = transport.Hold();
@@ -52,16 +54,17 @@ void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar, Bat
             entry.failed = 1;
             continue;
         }
-        const size_t room = Transport::kAnswerBufferSize + static_cast<size_t>(std::max(entry.extraBufferSize, 0));
+        const size_t room =
+            Transport::kAnswerBufferSize + static_cast<size_t>(std::max(entry.extraBufferSize, 0));
         if (observer) observer->ShowStep(position, entry.message);
         entry.failed = 1;
         if (transport.SendCommand(entry.command) == 0) continue;
         const bool noEndMarker = entry.command.find(kFirmwareApply) != std::string::npos;
         const uint64_t returnsBefore = transport.PortReturns();
         // Without a port to read from there is no answer to judge: the command failed.
-        const bool received = transport.ReceiveResponse(entry.command, raw, room,
-                                                        static_cast<uint32_t>(std::max(entry.timeout, 0)),
-                                                        noEndMarker, bar);
+        const bool received = transport.ReceiveResponse(
+            entry.command, raw, room, static_cast<uint32_t>(std::max(entry.timeout, 0)),
+            noEndMarker, bar);
         entry.portReturned = transport.PortReturns() != returnsBefore ? 1 : 0;
         if (!received) continue;
         std::string parsed;

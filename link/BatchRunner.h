@@ -13,7 +13,7 @@ class Transport;
 // Told of each command as the batch reaches it (the runner dialog shows the
 // step text and steps its bar).
 class BatchObserver {
-public:
+  public:
     virtual ~BatchObserver() = default;
     virtual void ShowStep(size_t position, const std::string& message) = 0;
 };
@@ -28,7 +28,8 @@ void PrepareBatchProgress(const CommandList& list, ProgressSink* bar);
 // Runs the batch on the calling thread: for each command, tells the observer,
 // sends, receives (without end markers for the firmware-apply command),
 // parses, and fills `result` and `failed`. Stops at the first empty command.
-void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar, BatchObserver* observer);
+void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar,
+                 BatchObserver* observer);
 
 // Runs a batch the way the dialog does, but without a window: the progress is
 // prepared, the batch runs on a worker thread, and the call returns when it

@@ -122,7 +122,8 @@ void CommandLog::WriteParsedResponse(std::string_view parsed, bool verdict) {
 
 void CommandLog::WriteUploadStart(std::string_view destination, long size) {
     if (!file_) return;
-    std::string block = Format("Uploading file \"%s\" with %ld bytes.\r\n", std::string(destination).c_str(), size);
+    std::string block =
+        Format("Uploading file \"%s\" with %ld bytes.\r\n", std::string(destination).c_str(), size);
     block += "\r\n";
     block += kStarLine;
     Write(block);

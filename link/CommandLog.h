@@ -11,7 +11,7 @@ namespace merivane {
 // appended to a file readable by its owner only (it records passwords and
 // the SIM PIN). Every block is written in one go and flushed.
 class CommandLog {
-public:
+  public:
     CommandLog() = default;
     ~CommandLog();
     CommandLog(const CommandLog&) = delete;
@@ -21,7 +21,8 @@ public:
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
 
-    void WriteRunHeader(std::string_view displayName, std::string_view versionText, int64_t wallSeconds);
+    void WriteRunHeader(std::string_view displayName, std::string_view versionText,
+                        int64_t wallSeconds);
     void WriteCommand(int64_t start, int64_t end, std::string_view command);
     void WriteRawResponse(int64_t start, int64_t end, int timeoutMs, std::string_view raw);
     void WriteParsedResponse(std::string_view parsed, bool verdict);
@@ -31,7 +32,7 @@ public:
 
     static const char kStarLine[];
 
-private:
+  private:
     void Write(std::string_view text);
     void Flush();
     FILE* file_ = nullptr;

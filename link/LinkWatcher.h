@@ -15,7 +15,7 @@ enum class LinkState {
 // about once a second while it waits. Called on the thread that waits (a
 // dialog's worker, the command line's main thread).
 class LinkWatcher {
-public:
+  public:
     virtual ~LinkWatcher() = default;
     // `secondsLeft` counts down while Waiting; 0 otherwise.
     virtual void LinkStateChanged(LinkState state, int secondsLeft) = 0;

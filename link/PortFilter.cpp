@@ -1,10 +1,9 @@
 #include "link/PortFilter.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "support/TextRules.h"
-
-#include <string_view>
 
 namespace merivane {
 

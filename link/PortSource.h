@@ -14,7 +14,7 @@ struct PortEntry {
 
 // Where port discovery finds modem ports.
 class PortSource {
-public:
+  public:
     virtual ~PortSource() = default;
     // Fills `entries` in discovery order. False when the system's list of
     // modem devices cannot be read at all.
@@ -23,7 +23,7 @@ public:
 
 // A source that tests fill by hand.
 class FixedPortSource : public PortSource {
-public:
+  public:
     FixedPortSource() = default;
     explicit FixedPortSource(std::vector<PortEntry> entries) : entries_(std::move(entries)) {}
     bool ListModemPorts(std::vector<PortEntry>& entries) override {
@@ -34,7 +34,7 @@ public:
     void SetEntries(std::vector<PortEntry> entries) { entries_ = std::move(entries); }
     void SetAvailable(bool available) { available_ = available; }
 
-private:
+  private:
     std::vector<PortEntry> entries_;
     bool available_ = true;
 };

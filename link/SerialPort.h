@@ -20,7 +20,7 @@ enum class PortError {
 // flow control off. Reads poll: they return what is waiting, or nothing after
 // the poll time.
 class SerialPort {
-public:
+  public:
     SerialPort() = default;
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
@@ -49,7 +49,7 @@ public:
     int LastErrno() const { return lastErrno_; }
     int Fd() const { return fd_; }
 
-private:
+  private:
     int fd_ = -1;
     PortError lastError_ = PortError::None;
     int lastErrno_ = 0;

@@ -26,14 +26,16 @@ bool EndsWith(std::string_view text, std::string_view end) {
 
 // Real time allowed for writing `size` bytes: a long document needs a while
 // on a real serial line (about 11 bytes per millisecond at 115200 baud).
-int WriteTimeoutMs(size_t size) { return 5000 + static_cast<int>(std::min<size_t>(size / 8, 600000)); }
+int WriteTimeoutMs(size_t size) {
+    return 5000 + static_cast<int>(std::min<size_t>(size / 8, 600000));
+}
 
 int PollRealMs() { return TheClock().RealMs(Transport::kPollMs); }
 
 // The last bytes of everything a receive has seen, so that an end marker is
 // recognised even after the answer buffer is full.
 class StreamTail {
-public:
+  public:
     void Add(const char* data, size_t n) {
         if (n >= kKeep) {
             tail_.assign(data + n - kKeep, kKeep);
@@ -42,9 +44,11 @@ public:
             if (tail_.size() > kKeep) tail_.erase(0, tail_.size() - kKeep);
         }
     }
-    bool EndsWithMarker() const { return EndsWith(tail_, kErrorMarker) || EndsWith(tail_, kOkMarker); }
+    bool EndsWithMarker() const {
+        return EndsWith(tail_, kErrorMarker) || EndsWith(tail_, kOkMarker);
+    }
 
-private:
+  private:
     static constexpr size_t kKeep = 9;
     std::string tail_;
 };
@@ -141,7 +145,8 @@ bool Transport::Cancelled() const { return cancel_.load() || InterruptionRequest
 void Transport::SetState(LinkState state, int secondsLeft) {
     const LinkState before = state_.exchange(state);
     if (state == LinkState::Lost) m_port.Close();
-    if (LinkWatcher* watcher = watcher_.load(); watcher && (before != state || state == LinkState::Waiting))
+    if (LinkWatcher* watcher = watcher_.load();
+        watcher && (before != state || state == LinkState::Waiting))
         watcher->LinkStateChanged(state, secondsLeft);
 }
 
@@ -163,7 +168,8 @@ bool Transport::WaitForPort() {
     // every failed attempt, until the batch's window has run out.
     for (;;) {
         const uint64_t at = TheClock().NowMs();
-        const int secondsLeft = at < windowEndsAt_ ? static_cast<int>((windowEndsAt_ - at + 999) / 1000) : 0;
+        const int secondsLeft =
+            at < windowEndsAt_ ? static_cast<int>((windowEndsAt_ - at + 999) / 1000) : 0;
         SetState(LinkState::Waiting, secondsLeft);
         if (Cancelled() || secondsLeft == 0) break;
         if (OpenPort()) {
@@ -172,7 +178,8 @@ bool Transport::WaitForPort() {
             SetState(LinkState::Up);
             return true;
         }
-        PauseUnlessCancelled(std::min<uint64_t>(kReopenPauseMs, windowEndsAt_ - std::min(windowEndsAt_, TheClock().NowMs())));
+        PauseUnlessCancelled(std::min<uint64_t>(
+            kReopenPauseMs, windowEndsAt_ - std::min(windowEndsAt_, TheClock().NowMs())));
     }
     SetState(LinkState::Lost);
     return false;
@@ -189,8 +196,8 @@ int Transport::SendCommand(const std::string& command) {
         FlushPort();
         const long size = static_cast<long>(command.size());
         auto write = [&] {
-            return m_port.IsOpen() &&
-                   m_port.Write(command.data(), command.size(), WriteTimeoutMs(command.size())) == size;
+            return m_port.IsOpen() && m_port.Write(command.data(), command.size(),
+                                                   WriteTimeoutMs(command.size())) == size;
         };
         written = write() || (WaitForPort() && write());
     }
@@ -200,7 +207,8 @@ int Transport::SendCommand(const std::string& command) {
 
 int Transport::SendCommandOnce(const std::string& command) {
     const int64_t start = Clock::WallSeconds();
-    if ((!m_port.IsOpen() || state_.load() == LinkState::Lost) && OpenPort()) SetState(LinkState::Up);
+    if ((!m_port.IsOpen() || state_.load() == LinkState::Lost) && OpenPort())
+        SetState(LinkState::Up);
     bool written = false;
     if (m_port.IsOpen()) {
         FlushPort();
@@ -225,8 +233,8 @@ bool Transport::AwaitRestart(uint32_t timeoutMs, const Deadline& deadline) {
     return true;
 }
 
-bool Transport::ReceiveResponse(const std::string& command, std::string& raw, size_t size, uint32_t timeoutMs,
-                                bool noEndMarker, ProgressSink* bar) {
+bool Transport::ReceiveResponse(const std::string& command, std::string& raw, size_t size,
+                                uint32_t timeoutMs, bool noEndMarker, ProgressSink* bar) {
     const Deadline deadline(timeoutMs, /*withReceiveFloor=*/!IsSleep(command));
     const int64_t startWall = Clock::WallSeconds();
     int counter = bar ? bar->Position() : 0;
@@ -293,11 +301,14 @@ bool Transport::ReceiveResponse(const std::string& command, std::string& raw, si
     // next command, which waits for the port within the batch's window.
     if (state_.load() == LinkState::Waiting) SetState(LinkState::Up);
 
-    if (m_commandLog.IsOpen()) m_commandLog.WriteRawResponse(startWall, Clock::WallSeconds(), static_cast<int>(timeoutMs), raw);
+    if (m_commandLog.IsOpen())
+        m_commandLog.WriteRawResponse(startWall, Clock::WallSeconds(), static_cast<int>(timeoutMs),
+                                      raw);
     return true;
 }
 
-bool Transport::ParseResponse(const std::string& command, const std::string& raw, std::string& parsed, size_t size) {
+bool Transport::ParseResponse(const std::string& command, const std::string& raw,
+                              std::string& parsed, size_t size) {
     const bool verdict = ParseAnswer(command, raw, size, parsed);
     if (m_commandLog.IsOpen()) m_commandLog.WriteParsedResponse(parsed, verdict);
     return verdict;

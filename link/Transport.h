@@ -1,7 +1,6 @@
 #pragma once
 
 #include <atomic>
-
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -36,7 +35,7 @@ struct PortProblem {
 // up, the link is lost and every further command fails at once. The next
 // batch tries the port again briefly, so a device plugged back in is found.
 class Transport {
-public:
+  public:
     // Picks one of several candidate ports; returns the chosen (or typed) name,
     // or an empty text when the user closed the choice without confirming.
     using Chooser = std::function<std::string(const std::vector<std::string>& candidates)>;
@@ -76,7 +75,9 @@ public:
     // before the next one begins; no exchange ever mixes with another's bytes.
     std::unique_lock<std::mutex> Hold() { return std::unique_lock<std::mutex>(linkMutex_); }
     // The same without waiting: background work skips a turn instead.
-    std::unique_lock<std::mutex> TryHold() { return std::unique_lock<std::mutex>(linkMutex_, std::try_to_lock); }
+    std::unique_lock<std::mutex> TryHold() {
+        return std::unique_lock<std::mutex>(linkMutex_, std::try_to_lock);
+    }
     // Background work never waits for a vanished port: with waiting off, a
     // port that fails loses the link at once. Only the holder changes it.
     void SetWaitingAllowed(bool allowed) { waitingAllowed_ = allowed; }
@@ -96,10 +97,11 @@ public:
     // until an end marker, the time-out, or (with noEndMarker) a port that came
     // back after being lost. False only when the port cannot take the polling
     // settings.
-    bool ReceiveResponse(const std::string& command, std::string& raw, size_t size, uint32_t timeoutMs,
-                         bool noEndMarker, ProgressSink* bar);
+    bool ReceiveResponse(const std::string& command, std::string& raw, size_t size,
+                         uint32_t timeoutMs, bool noEndMarker, ProgressSink* bar);
     // Judges and trims a raw answer (see ParseAnswer) and logs the result.
-    bool ParseResponse(const std::string& command, const std::string& raw, std::string& parsed, size_t size);
+    bool ParseResponse(const std::string& command, const std::string& raw, std::string& parsed,
+                       size_t size);
 
     // Writes bytes straight to the port: no flush, no reopen, no log
     // (start-up's console pause, upload data). Returns bytes written or -1.
@@ -122,7 +124,7 @@ public:
     static constexpr int kShortReopenAttempts = 4;      // a new batch on a lost link: about 3 s
     static constexpr uint64_t kFlushLimitMs = 3000;
 
-private:
+  private:
     bool OpenAndConfigure(const std::string& path);
     // Waits for the vanished port within the batch's window. True when it is
     // back and open; false when the link is lost.

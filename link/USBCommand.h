@@ -17,8 +17,11 @@ struct USBCommand {
     int32_t portReturned = 0;     // 1 when the port went away and came back during the wait
 
     USBCommand() = default;
-    USBCommand(std::string commandLine, std::string stepMessage, int32_t timeoutMs, int32_t extraRoom = 0)
-        : command(std::move(commandLine)), message(std::move(stepMessage)), timeout(timeoutMs),
+    USBCommand(std::string commandLine, std::string stepMessage, int32_t timeoutMs,
+               int32_t extraRoom = 0)
+        : command(std::move(commandLine)),
+          message(std::move(stepMessage)),
+          timeout(timeoutMs),
           extraBufferSize(extraRoom) {}
 };
 

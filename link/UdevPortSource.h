@@ -10,7 +10,7 @@ namespace merivane {
 // (libudev): USB serial devices, named by their maker as the hardware
 // database, the device's own descriptors and its sysfs strings give it.
 class UdevPortSource : public PortSource {
-public:
+  public:
     bool ListModemPorts(std::vector<PortEntry>& entries) override;
 };
 

@@ -30,7 +30,8 @@ bool BreaksCommandLine(const std::string& path) {
 }
 
 // One handshake exchange; false when the device judged it a failure.
-bool Exchange(Transport& transport, const std::string& command, uint32_t timeoutMs, uint64_t pauseMs = 0) {
+bool Exchange(Transport& transport, const std::string& command, uint32_t timeoutMs,
+              uint64_t pauseMs = 0) {
     std::string raw;
     std::string parsed;
     if (transport.SendCommand(command) == 0) return false;
@@ -40,8 +41,9 @@ bool Exchange(Transport& transport, const std::string& command, uint32_t timeout
 }
 
 class UploadRun {
-public:
-    UploadRun(Transport& transport, const UploadSource& source, ProgressSink* bar, std::atomic<int>& finished)
+  public:
+    UploadRun(Transport& transport, const UploadSource& source, ProgressSink* bar,
+              std::atomic<int>& finished)
         : transport_(transport), source_(source), bar_(bar), finished_(finished) {}
 
     void Run() {
@@ -72,13 +74,13 @@ public:
         if (log.IsOpen()) log.WriteUploadFinished(static_cast<long>(sent_), size);
         std::string raw;
         std::string parsed;
-        transport_.ReceiveResponse("", raw, kAnswerRoom, static_cast<uint32_t>((size / 10000 + 2) * 1000), false,
-                                   nullptr);
+        transport_.ReceiveResponse(
+            "", raw, kAnswerRoom, static_cast<uint32_t>((size / 10000 + 2) * 1000), false, nullptr);
         if (!transport_.ParseResponse("", raw, parsed, kParsedRoom)) return;
         Exchange(transport_, Printf("AT&USBINTERFACE=18,%ld\r\n", size), 5000);
     }
 
-private:
+  private:
     void Step() {
         if (bar_) bar_->Step();
     }
@@ -139,7 +141,8 @@ size_t UploadChunkSize(size_t remaining) {
     return remaining;
 }
 
-void UploadFile(Transport& transport, const UploadSource& source, ProgressSink* bar, std::atomic<int>& finished) {
+void UploadFile(Transport& transport, const UploadSource& source, ProgressSink* bar,
+                std::atomic<int>& finished) {
     UploadRun(transport, source, bar, finished).Run();
     finished.store(1);
 }

@@ -37,6 +37,7 @@ constexpr int kUploadChunkPauseMs = 50;
 // Uploads one local file: the handshake, the data in chunks, the closing
 // exchange. Reports nothing: callers verify the stored file by its digest.
 // `finished` is checked before every chunk and set to 1 at the end.
-void UploadFile(Transport& transport, const UploadSource& source, ProgressSink* bar, std::atomic<int>& finished);
+void UploadFile(Transport& transport, const UploadSource& source, ProgressSink* bar,
+                std::atomic<int>& finished);
 
 }  // namespace merivane

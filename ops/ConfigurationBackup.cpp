@@ -3,10 +3,10 @@
 #include <libxml/tree.h>
 
 #include "app/CKestrionApp.h"
-#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
-#include "support/ReplacementFile.h"
+#include "ops/OpsMessages.h"
 #include "settings/DocumentStore.h"
+#include "support/ReplacementFile.h"
 
 namespace merivane {
 namespace {

@@ -2,13 +2,13 @@
 
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
-#include "support/RegularFile.h"
-#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
+#include "ops/OpsMessages.h"
 #include "settings/DocumentParser.h"
 #include "settings/DocumentSerializer.h"
 #include "settings/DocumentStore.h"
 #include "settings/RciRequests.h"
+#include "support/RegularFile.h"
 
 namespace merivane {
 namespace {
@@ -24,7 +24,8 @@ bool IsSettingsRequest(xmlDoc* document) {
     const xmlNode* root = xmlDocGetRootElement(document);
     if (root == nullptr || xmlStrcmp(root->name, BAD_CAST "rci_request") != 0) return false;
     for (const xmlNode* child = root->children; child != nullptr; child = child->next)
-        if (child->type == XML_ELEMENT_NODE && xmlStrcmp(child->name, BAD_CAST "set_setting") == 0) return true;
+        if (child->type == XML_ELEMENT_NODE && xmlStrcmp(child->name, BAD_CAST "set_setting") == 0)
+            return true;
     return false;
 }
 
@@ -49,8 +50,9 @@ RestoreOutcome RestoreSettings(const std::string& path, DocumentStore& documents
         return RestoreOutcome::Refused;
     }
     const XmlDocPtr backup = ParseDocumentFile(path, kMaxBackupFileBytes);
-    const std::string text =
-        backup && IsSettingsRequest(backup.get()) ? SerializeForSending(backup.get()) : std::string();
+    const std::string text = backup && IsSettingsRequest(backup.get())
+                                 ? SerializeForSending(backup.get())
+                                 : std::string();
     if (text.empty()) {
         SayError(prompts, FillIn("The file %s is not a configuration backup.", {path}));
         return RestoreOutcome::Refused;

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/BatchExecutor.h"
-#include "ops/ConfigurationRestore.h"
 #include "app/EndProcess.h"
+#include "ops/ConfigurationRestore.h"
 #include "settings/DocumentStore.h"
 #include "settings/RciRequests.h"
 

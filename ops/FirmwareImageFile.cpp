@@ -1,9 +1,9 @@
 #include "ops/FirmwareImageFile.h"
 
-#include "support/RegularFile.h"
-#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
 #include "link/UploadEngine.h"
+#include "ops/OpsMessages.h"
+#include "support/RegularFile.h"
 
 namespace merivane {
 
@@ -18,7 +18,8 @@ bool CheckFirmwareImageFile(const std::string& path, Prompts& prompts) {
     }
     std::string why;
     if (!CanReadRegularFile(path, &why, kMaxUploadBytes)) {
-        prompts.Inform(FillIn(kCannotReadFilePattern, {path, why}), kErrorCaption, Prompts::Icon::Error);
+        prompts.Inform(FillIn(kCannotReadFilePattern, {path, why}), kErrorCaption,
+                       Prompts::Icon::Error);
         return false;
     }
     return true;

@@ -34,7 +34,8 @@ std::string DeviceAnswerExcerpt(std::string_view answer) {
         } else {
             text += static_cast<char>(c);
             // The rest of a UTF-8 character counts with its first byte.
-            while (at + 1 < answer.size() && (static_cast<unsigned char>(answer[at + 1]) & 0xC0) == 0x80)
+            while (at + 1 < answer.size() &&
+                   (static_cast<unsigned char>(answer[at + 1]) & 0xC0) == 0x80)
                 text += answer[++at];
         }
     }

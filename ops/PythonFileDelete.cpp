@@ -2,8 +2,8 @@
 
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
-#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
+#include "ops/OpsMessages.h"
 #include "settings/RciRequests.h"
 
 namespace merivane {

@@ -3,16 +3,16 @@
 #include <libxml/tree.h>
 
 #include "app/BatchExecutor.h"
+#include "app/Prompts.h"
 #include "ops/DigestAnswer.h"
 #include "ops/OpsMessages.h"
-#include "app/Prompts.h"
-#include "support/ReplacementFile.h"
 #include "settings/DocumentParser.h"
 #include "settings/ElementSearch.h"
 #include "settings/RciRequests.h"
 #include "settings/XmlText.h"
 #include "support/Base64.h"
 #include "support/FileMd5Hex.h"
+#include "support/ReplacementFile.h"
 
 namespace merivane {
 namespace {
@@ -98,7 +98,8 @@ class FileDownload {
             const bool taken = FileMd5Hex(file.TemporaryPath(), written);
             if (!DigestsMatch(taken, written, deviceDigest)) {
                 file.Discard();
-                const std::string text = FillIn(kDownloadMismatchPattern, {written, DeviceAnswerExcerpt(deviceDigest)});
+                const std::string text =
+                    FillIn(kDownloadMismatchPattern, {written, DeviceAnswerExcerpt(deviceDigest)});
                 return Ask(text) == Prompts::Answer::Retry ? SaveResult::RetryFetch
                                                            : SaveResult::GiveUp;
             }

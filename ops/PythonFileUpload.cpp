@@ -1,9 +1,9 @@
 #include "ops/PythonFileUpload.h"
 
-#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
-#include "ops/VerifiedUpload.h"
 #include "link/UploadEngine.h"
+#include "ops/OpsMessages.h"
+#include "ops/VerifiedUpload.h"
 #include "settings/RciRequests.h"
 #include "support/RegularFile.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <ctime>
 
-#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
+#include "ops/OpsMessages.h"
 #include "support/ReplacementFile.h"
 
 namespace merivane {
@@ -16,18 +16,25 @@ std::optional<int> CsqToDbm(int csq) {
 
 const char* RegistrationText(int registration) {
     switch (registration) {
-        case 0: return "not registered";
-        case 1: return "registered home";
-        case 2: return "searching";
-        case 3: return "denied";
-        case 5: return "roaming";
-        default: return "unknown";
+        case 0:
+            return "not registered";
+        case 1:
+            return "registered home";
+        case 2:
+            return "searching";
+        case 3:
+            return "denied";
+        case 5:
+            return "roaming";
+        default:
+            return "unknown";
     }
 }
 
 void SignalHistory::Add(const SignalSample& sample) {
     samples_.push_back(sample);
-    while (!samples_.empty() && samples_.front().timeMs <= sample.timeMs - windowMs_) samples_.pop_front();
+    while (!samples_.empty() && samples_.front().timeMs <= sample.timeMs - windowMs_)
+        samples_.pop_front();
 }
 
 std::optional<int> SignalHistory::MinDbm() const {
@@ -57,8 +64,8 @@ std::string SignalCsv(const std::deque<SignalSample>& samples) {
     std::string csv = "time,csq,dbm,registration\r\n";
     for (const SignalSample& s : samples) {
         const auto dbm = CsqToDbm(s.csq);
-        csv += IsoUtc(s.timeMs) + "," + std::to_string(s.csq) + "," + (dbm ? std::to_string(*dbm) : "") + "," +
-               RegistrationText(s.registration) + "\r\n";
+        csv += IsoUtc(s.timeMs) + "," + std::to_string(s.csq) + "," +
+               (dbm ? std::to_string(*dbm) : "") + "," + RegistrationText(s.registration) + "\r\n";
     }
     return csv;
 }
@@ -68,8 +75,8 @@ bool SaveSignalCsv(const SignalHistory& history, Prompts& prompts) {
     if (path.empty()) return false;
     ReplacementFile file(path);
     if (file.Write(SignalCsv(history.Samples())) && file.Commit()) return true;
-    prompts.Inform(FillIn("The samples could not be saved to %s (%s).", {path, file.Error()}), kErrorCaption,
-                   Prompts::Icon::Error);
+    prompts.Inform(FillIn("The samples could not be saved to %s (%s).", {path, file.Error()}),
+                   kErrorCaption, Prompts::Icon::Error);
     return false;
 }
 

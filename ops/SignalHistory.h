@@ -28,7 +28,7 @@ const char* RegistrationText(int registration);
 // The samples of the last `windowMs`, oldest first: older ones are dropped as
 // new ones come.
 class SignalHistory {
-public:
+  public:
     static constexpr int64_t kWindowMs = 10 * 60 * 1000;
 
     explicit SignalHistory(int64_t windowMs = kWindowMs) : windowMs_(windowMs) {}
@@ -41,7 +41,7 @@ public:
     std::optional<int> MinDbm() const;
     std::optional<int> MaxDbm() const;
 
-private:
+  private:
     int64_t windowMs_;
     std::deque<SignalSample> samples_;
 };

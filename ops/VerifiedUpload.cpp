@@ -1,9 +1,9 @@
 #include "ops/VerifiedUpload.h"
 
 #include "app/BatchExecutor.h"
+#include "app/Prompts.h"
 #include "ops/DigestAnswer.h"
 #include "ops/OpsMessages.h"
-#include "app/Prompts.h"
 #include "support/FileMd5Hex.h"
 
 namespace merivane {
@@ -25,8 +25,9 @@ VerifiedUploadResult RunVerifiedUpload(const VerifiedUploadPlan& plan, BatchExec
             result.verified = true;
             return result;
         }
-        const Prompts::Answer answer = prompts.RetryCancel(plan.mismatchText(local, DeviceAnswerExcerpt(device)),
-                                                           kErrorCaption, Prompts::Icon::Error);
+        const Prompts::Answer answer =
+            prompts.RetryCancel(plan.mismatchText(local, DeviceAnswerExcerpt(device)),
+                                kErrorCaption, Prompts::Icon::Error);
         if (answer != Prompts::Answer::Retry) return result;
         if (!plan.beforeRetry.empty()) {
             CommandList removal = plan.beforeRetry;

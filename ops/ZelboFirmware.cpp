@@ -1,10 +1,10 @@
 #include "ops/ZelboFirmware.h"
 
 #include "app/BatchExecutor.h"
-#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
-#include "ops/VerifiedUpload.h"
 #include "link/UploadEngine.h"
+#include "ops/OpsMessages.h"
+#include "ops/VerifiedUpload.h"
 #include "settings/DocumentStore.h"
 #include "settings/RciRequests.h"
 

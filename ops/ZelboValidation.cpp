@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "ops/OpsMessages.h"
 #include "app/Prompts.h"
+#include "ops/OpsMessages.h"
 #include "support/TextRules.h"
 
 namespace merivane {

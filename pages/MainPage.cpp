@@ -55,9 +55,7 @@ MainPage::MainPage(QWidget* parent)
 
 MainPage::~MainPage() = default;
 
-DeviceIdentity& MainPage::Identity() {
-    return Context().app.Identity();
-}
+DeviceIdentity& MainPage::Identity() { return Context().app.Identity(); }
 
 void MainPage::DoDataExchange(DataExchange& exchange) {
     DeviceIdentity& identity = Identity();

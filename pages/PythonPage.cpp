@@ -143,8 +143,7 @@ void PythonPage::BrowseForUpload() {
 
 void PythonPage::UploadFile() {
     UpdateData(true);
-    const UploadResult result =
-        UploadPythonFile(uploadPath, Context().executor, Context().prompts);
+    const UploadResult result = UploadPythonFile(uploadPath, Context().executor, Context().prompts);
     if (result.outcome == UploadOutcome::Refused) return;
     ShowFiles(result.listing);
     UpdateData(false);

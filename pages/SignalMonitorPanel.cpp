@@ -22,7 +22,9 @@ int64_t WallMs() {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-QString DbmText(std::optional<int> dbm) { return dbm ? QString("%1 dBm").arg(*dbm) : QString("unknown"); }
+QString DbmText(std::optional<int> dbm) {
+    return dbm ? QString("%1 dBm").arg(*dbm) : QString("unknown");
+}
 
 }  // namespace
 
@@ -93,16 +95,19 @@ void SignalMonitorPanel::Tick() {
     // Device work and dialogs come first: a poll waits for the next turn. (The
     // sheet itself runs modally; any other modal window is a dialog over it.)
     const QWidget* modal = QApplication::activeModalWidget();
-    if (app_ == nullptr || !Monitoring() || !shown_ || polling_ || (modal != nullptr && modal != window()))
+    if (app_ == nullptr || !Monitoring() || !shown_ || polling_ ||
+        (modal != nullptr && modal != window()))
         return;
     const uint64_t now = TheClock().NowMs();
-    const bool readState = !IsKorvane(g_product) && (!stateRead_ || now - stateReadAt_ >= kStateIntervalMs);
+    const bool readState =
+        !IsKorvane(g_product) && (!stateRead_ || now - stateReadAt_ >= kStateIntervalMs);
     JoinPoller();
     polling_ = true;
     Transport& link = app_->Link();
     poller_ = std::thread([this, &link, readState] {
         SignalPoll poll = PollSignal(link, readState);
-        QMetaObject::invokeMethod(this, [this, poll] { Finished(poll); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, poll] { Finished(poll); }, Qt::QueuedConnection);
     });
 }
 

@@ -43,13 +43,10 @@ void UtilsPage::OnBrowse() {
 void UtilsPage::OnRestore() {
     UpdateData(true);
     // The other pages show the settings read back the next time they become active.
-    RestoreSettings(restorePath, Context().app.Documents(), Context().executor,
-                    Context().prompts);
+    RestoreSettings(restorePath, Context().app.Documents(), Context().executor, Context().prompts);
 }
 
-void UtilsPage::OnReboot() {
-    RebootDevice(Context().executor);
-}
+void UtilsPage::OnReboot() { RebootDevice(Context().executor); }
 
 void UtilsPage::OnRestoreFactoryDefaults() {
     RestoreFactoryDefaults(Context().app.Documents(), Context().executor, Context().prompts);

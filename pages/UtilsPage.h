@@ -39,7 +39,6 @@ class UtilsPage : public PropertyPage {
     void DoDataExchange(DataExchange& exchange) override;
 
   private:
-
     std::unique_ptr<Ui::UtilsPage> ui_;
 };
 

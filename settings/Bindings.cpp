@@ -1,6 +1,5 @@
 #include "settings/Bindings.h"
 
-
 #include "settings/ElementSearch.h"
 #include "settings/SettingPath.h"
 #include "settings/XmlText.h"

@@ -9,7 +9,6 @@ namespace merivane {
 // Node type of an element, as the XML library numbers node types.
 inline constexpr int kElementNodeType = XML_ELEMENT_NODE;
 
-
 // The name of a node as a view (empty for a null node or a node without a name).
 std::string_view NodeName(const xmlNode* node);
 

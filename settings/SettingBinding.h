@@ -1,8 +1,8 @@
 #pragma once
 
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 

@@ -1,9 +1,8 @@
 #include "settings/SettingPath.h"
 
-#include "support/TextRules.h"
-
 #include "settings/ElementSearch.h"
 #include "settings/XmlText.h"
+#include "support/TextRules.h"
 
 namespace merivane {
 

@@ -15,7 +15,7 @@ class Waiter;
 // slowly, cuts writes into 1 to 7 bytes with small pauses under the "split"
 // fault, and gives up on a line that takes nothing for a long stretch.
 class AnswerWriter {
-public:
+  public:
     AnswerWriter(PtyEndpoint& endpoint, Waiter& waiter, TrafficLog& log, const FaultPlan& faults);
 
     // Writes all of `bytes`. False when the write was aborted, the line
@@ -39,7 +39,7 @@ public:
     // Pause between the small writes of a split answer (product milliseconds).
     static constexpr uint64_t kSplitPauseMs = 1;
 
-private:
+  private:
     bool WriteWhole(std::string_view bytes);
 
     PtyEndpoint& endpoint_;

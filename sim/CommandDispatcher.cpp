@@ -31,7 +31,8 @@ void CommandDispatcher::FirmwareApplied(const std::string& version) { model_.Set
 
 Reply CommandDispatcher::Handle(const Frame& frame) {
     if (options_.signalWalk)
-        walk_.Advance(TheClock().NowMs(), modem_.Identity(), model_, options_.product == Product::Korvane);
+        walk_.Advance(TheClock().NowMs(), modem_.Identity(), model_,
+                      options_.product == Product::Korvane);
     switch (frame.kind) {
         case Frame::Kind::Line:
             return HandleLine(frame.text);

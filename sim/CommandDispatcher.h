@@ -7,8 +7,8 @@
 #include "sim/InputFramer.h"
 #include "sim/ModemAnswers.h"
 #include "sim/RciService.h"
-#include "sim/SignalWalk.h"
 #include "sim/Reply.h"
+#include "sim/SignalWalk.h"
 #include "sim/UploadSession.h"
 
 namespace merivane::sim {
@@ -19,7 +19,7 @@ struct DeviceCommand;
 // the modem, AT&usbinterface commands and bare request documents to the
 // device's services. Runs with the device model locked by its owner.
 class CommandDispatcher {
-public:
+  public:
     CommandDispatcher(const DeviceOptions& options, DeviceModel& model);
 
     Reply Handle(const Frame& frame);
@@ -38,7 +38,7 @@ public:
     // Where command 110 takes the new firmware from.
     static constexpr const char* kFirmwareImagePath = "/fw/updatefw.dwl";
 
-private:
+  private:
     Reply HandleLine(const std::string& line);
     Reply HandleDeviceCommand(const DeviceCommand& command);
     Reply HandleConsole(const DeviceCommand& command);

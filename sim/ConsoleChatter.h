@@ -9,7 +9,7 @@ namespace merivane::sim {
 // not paused, and the <pyPrint>/<usb> blocks that Python programs and the
 // USB service mix into answers.
 class ConsoleChatter {
-public:
+  public:
     // One console line, framed by line ends.
     std::string NextLine();
     // A block of Python program output.
@@ -21,7 +21,7 @@ public:
     static constexpr uint64_t kConsoleIntervalMs = 1500;
     static constexpr uint64_t kForeverIntervalMs = 40;
 
-private:
+  private:
     uint64_t lines_ = 0;
     uint64_t blocks_ = 0;
 };

@@ -13,7 +13,7 @@ namespace merivane::sim {
 // paths such as "/WEB/python/main.py". When it has a backing folder, every
 // change is mirrored there at once, so the files outlive the process.
 class DeviceFileSystem {
-public:
+  public:
     struct Entry {
         std::string name;  // the last path component
         size_t size = 0;
@@ -37,7 +37,7 @@ public:
     // The folder's files and folders, files first, each group in name order.
     std::optional<std::vector<Entry>> List(std::string_view folder) const;
 
-private:
+  private:
     std::string HostPath(const std::string& devicePath) const;
     void LoadBacking(const std::string& hostFolder, const std::string& devicePath);
 

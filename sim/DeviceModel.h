@@ -16,7 +16,7 @@ namespace merivane::sim {
 //
 // Not thread-safe: the owner serialises access.
 class DeviceModel {
-public:
+  public:
     enum class Document { Settings, State, Radio };
 
     explicit DeviceModel(const DeviceOptions& options);
@@ -47,7 +47,7 @@ public:
     void MarkChanged() { changed_ = true; }
     void SaveIfChanged();
 
-private:
+  private:
     XmlDocPtr& Slot(Document which);
     const XmlDocPtr& Slot(Document which) const;
     void MakeStandardFolders();

@@ -10,7 +10,7 @@ namespace merivane::sim {
 // Declarations, comments, CDATA sections and quoted attribute values are
 // stepped over; the text is not otherwise checked, the parser does that.
 class DocumentScanner {
-public:
+  public:
     // Scans `text` (the whole document text so far; it only ever grows between
     // calls). Returns the offset just past the root's end, or npos when the
     // root has not ended yet.
@@ -19,7 +19,7 @@ public:
 
     static constexpr size_t npos = static_cast<size_t>(-1);
 
-private:
+  private:
     size_t pos_ = 0;  // first byte not yet taken apart (always at a tag start or in text)
     int depth_ = 0;
     bool rootSeen_ = false;

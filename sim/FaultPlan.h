@@ -29,7 +29,7 @@ namespace merivane::sim {
 // CMD is matched as a substring of the command line, ignoring case.
 // Safe to use from several threads.
 class FaultPlan {
-public:
+  public:
     enum class Kind {
         Silent,
         Error,
@@ -61,7 +61,7 @@ public:
     // whether it was there.
     bool Take(Kind kind);
 
-private:
+  private:
     struct Fault {
         Kind kind;
         std::string command;

@@ -25,7 +25,7 @@ struct Frame {
 // can only be known from the next byte; until it comes the end is pending,
 // and the caller settles it once the line has been quiet for a moment.
 class InputFramer {
-public:
+  public:
     void Feed(const char* data, size_t size);
     // The next complete frame, if any. `settled`: no more bytes came for a
     // while, so a pending end is final.
@@ -49,7 +49,7 @@ public:
     // Forgets everything buffered (the device restarted).
     void Reset();
 
-private:
+  private:
     enum class Mode { Lines, Document, Data };
 
     std::optional<Frame> NextLine(bool settled);

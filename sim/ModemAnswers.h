@@ -24,7 +24,7 @@ struct ModemIdentity {
 // Answers of the cellular modem to plain AT commands (not the device's own
 // AT&usbinterface set, and not the restart command, which the device handles).
 class ModemAnswers {
-public:
+  public:
     explicit ModemAnswers(ModemIdentity identity) : identity_(std::move(identity)) {}
 
     // The reply to `command` (the line without its line end), or nothing for a
@@ -34,7 +34,7 @@ public:
     ModemIdentity& Identity() { return identity_; }
     const ModemIdentity& Identity() const { return identity_; }
 
-private:
+  private:
     ModemIdentity identity_;
 };
 

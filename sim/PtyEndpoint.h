@@ -15,7 +15,7 @@ namespace merivane::sim {
 // when a USB device vanishes; opening it again puts a new pseudo-terminal
 // behind the same link.
 class PtyEndpoint {
-public:
+  public:
     explicit PtyEndpoint(std::string linkPath);
     ~PtyEndpoint();
     PtyEndpoint(const PtyEndpoint&) = delete;
@@ -40,7 +40,7 @@ public:
     // Bytes written by the device that the tool has not read yet.
     size_t UnreadByPeer() const;
 
-private:
+  private:
     bool PublishLink();
 
     std::string linkPath_;

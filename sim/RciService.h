@@ -17,7 +17,7 @@ namespace merivane::sim {
 // elements; only a request that is not a well-formed "rci_request" document
 // gets ERROR.
 class RciService {
-public:
+  public:
     explicit RciService(DeviceModel& model) : model_(model) {}
 
     Reply Execute(std::string_view request);
@@ -25,7 +25,7 @@ public:
     // The text a device without a mesh radio module gives for radio requests.
     static constexpr const char* kNoRadioText = "Currently not configured or supported";
 
-private:
+  private:
     void QuerySetting(const xmlNode* command, xmlNode* reply);
     void SetSetting(const xmlNode* command, xmlNode* reply);
     void QueryState(const xmlNode* command, xmlNode* reply);

@@ -25,8 +25,10 @@ void SignalWalk::Step(ModemIdentity& modem) {
         modem.registration = 2;  // searching
     } else {
         level_ = std::clamp(level_ + static_cast<int>(random_() % 7) - 3, 2, 31);
-        if (modem.registration != 5 && random_() % 30 == 0) modem.registration = 5;  // roaming
-        else if (modem.registration == 5 && random_() % 4 == 0) modem.registration = 1;
+        if (modem.registration != 5 && random_() % 30 == 0)
+            modem.registration = 5;  // roaming
+        else if (modem.registration == 5 && random_() % 4 == 0)
+            modem.registration = 1;
     }
     modem.signal = lostSteps_ > 0 ? 99 : level_;
 }

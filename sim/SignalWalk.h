@@ -13,7 +13,7 @@ class DeviceModel;
 // then it is lost (99) for a few steps and the modem searches for the network,
 // and sometimes it roams. The state document's quality follows the signal.
 class SignalWalk {
-public:
+  public:
     explicit SignalWalk(uint32_t seed = 7) : random_(seed) {}
 
     // Takes every step due by `nowMs` (product time).
@@ -21,13 +21,13 @@ public:
 
     static constexpr uint64_t kStepMs = 2000;
 
-private:
+  private:
     void Step(ModemIdentity& modem);
 
     std::mt19937 random_;
     uint64_t nextStepAt_ = 0;
-    int level_ = 17;      // the signal while it is not lost
-    int lostSteps_ = 0;   // steps left without signal
+    int level_ = 17;     // the signal while it is not lost
+    int lostSteps_ = 0;  // steps left without signal
 };
 
 }  // namespace merivane::sim

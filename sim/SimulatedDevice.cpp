@@ -336,7 +336,8 @@ void SimulatedDevice::StallUploadOnce() {
     // is the sender's real-time write deadline.
     const uint64_t until = Clock::RealNowMs() + *stallMs;
     while (Clock::RealNowMs() < until) {
-        const int left = static_cast<int>(std::min<uint64_t>(until - Clock::RealNowMs(), Waiter::kMaxPollMs));
+        const int left =
+            static_cast<int>(std::min<uint64_t>(until - Clock::RealNowMs(), Waiter::kMaxPollMs));
         if (waiter_.WaitFd(-1, 0, left) == Waiter::Result::Aborted) return;
     }
     inputIdle_ = Deadline(kInputIdleMs, true);
@@ -425,8 +426,8 @@ void SimulatedDevice::Answer(Frame frame) {
     }
     if (fault == FaultPlan::Kind::BadXml) reply.body = BrokenXml(reply.body);
     if (fault == FaultPlan::Kind::Huge) reply.body = HugeFiller() + reply.body;
-    if (reply.body.find("<get_file") != std::string::npos && faults_.Has(FaultPlan::Kind::CorruptDownload) &&
-        CorruptFileContent(reply.body)) {
+    if (reply.body.find("<get_file") != std::string::npos &&
+        faults_.Has(FaultPlan::Kind::CorruptDownload) && CorruptFileContent(reply.body)) {
         faults_.Take(FaultPlan::Kind::CorruptDownload);
         log_.Note("file content sent with one byte changed");
     }

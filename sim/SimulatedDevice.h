@@ -33,7 +33,7 @@ namespace merivane::sim {
 // installed Clock, so a test that installs a ScaledClock before Start() sees
 // them shortened.
 class SimulatedDevice {
-public:
+  public:
     explicit SimulatedDevice(DeviceOptions options);
     ~SimulatedDevice();  // stops and removes the link
     SimulatedDevice(const SimulatedDevice&) = delete;
@@ -102,7 +102,7 @@ public:
     // Names of the files (not folders) in a device folder, in name order.
     std::vector<std::string> FileNames(const std::string& folder) const;
 
-private:
+  private:
     enum class Control { Unplug, Plug };
 
     void Run();

@@ -11,7 +11,7 @@ namespace merivane::sim {
 // \r, \n or \xNN so that the file stays readable text; notes ("--") between
 // them, among them each command line the device took ("-- command TEXT").
 class TrafficLog {
-public:
+  public:
     TrafficLog() = default;
     ~TrafficLog();
     TrafficLog(const TrafficLog&) = delete;
@@ -26,7 +26,7 @@ public:
     // The escaped form of `bytes` as it appears in the log.
     static std::string Escape(std::string_view bytes);
 
-private:
+  private:
     void Write(const char* direction, std::string_view bytes);
     FILE* file_ = nullptr;
 };

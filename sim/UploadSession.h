@@ -15,7 +15,7 @@ class DeviceFileSystem;
 // the size once more. A step out of order is refused and the steps taken so
 // far stay as they are; a new 17 starts over.
 class UploadSession {
-public:
+  public:
     // Largest upload the device takes (its flash is not endless).
     static constexpr size_t kMaxSize = 64u * 1024 * 1024;
 
@@ -32,7 +32,7 @@ public:
 
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     enum class Step { Idle, Announced, Confirmed, Named, Receiving, Stored };
     static std::optional<size_t> ParseSize(std::string_view text);
 

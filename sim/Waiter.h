@@ -12,7 +12,7 @@ namespace merivane::sim {
 // from another thread ends it at once; `shouldAbort` says whether such a wake
 // means giving up (true) or waiting on.
 class Waiter {
-public:
+  public:
     enum class Result { Ready, TimedOut, Aborted };
 
     Waiter(WakeSignal& wake, std::function<bool()> shouldAbort);
@@ -27,7 +27,7 @@ public:
     // Longest single poll, so that a changed clock or a lost wake-up costs little.
     static constexpr int kMaxPollMs = 50;
 
-private:
+  private:
     WakeSignal& wake_;
     std::function<bool()> shouldAbort_;
 };

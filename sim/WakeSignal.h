@@ -5,7 +5,7 @@ namespace merivane::sim {
 // An event descriptor that other threads use to wake the device thread out
 // of its poll (stop requests, plug and unplug requests).
 class WakeSignal {
-public:
+  public:
     WakeSignal();
     ~WakeSignal();
     WakeSignal(const WakeSignal&) = delete;
@@ -17,7 +17,7 @@ public:
     // Consumes every pending notification.
     void Drain();
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -9,7 +9,7 @@ namespace merivane {
 // (settle pauses, firmware waits) many times faster without touching the
 // constants in the code.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
 
     // Monotonic milliseconds on the product's time line.
@@ -29,7 +29,7 @@ public:
 
 // Real time: product milliseconds are real milliseconds.
 class RealClock : public Clock {
-public:
+  public:
     uint64_t NowMs() override;
     void SleepMs(uint64_t ms) override;
     int RealMs(int ms) override;
@@ -39,7 +39,7 @@ public:
 // still lasts at least `receiveFloorMs` real milliseconds (or its own length,
 // if that is shorter), so a device on a loaded machine has time to answer.
 class ScaledClock : public Clock {
-public:
+  public:
     explicit ScaledClock(double factor, uint64_t receiveFloorMs = 1500);
     uint64_t NowMs() override;
     void SleepMs(uint64_t ms) override;
@@ -47,7 +47,7 @@ public:
     uint64_t ReceiveFloorMs() const override { return floorMs_; }
     double Factor() const { return factor_; }
 
-private:
+  private:
     double factor_;
     uint64_t floorMs_;
     uint64_t realStart_;
@@ -61,7 +61,7 @@ void InstallClock(Clock* clock);
 
 // Installs a clock for a scope (tests).
 class ScopedClock {
-public:
+  public:
     explicit ScopedClock(Clock& clock) { InstallClock(&clock); }
     ~ScopedClock() { InstallClock(nullptr); }
     ScopedClock(const ScopedClock&) = delete;
@@ -72,14 +72,14 @@ public:
 // passed when the product time is past start + timeout and, for receive
 // deadlines, the clock's real-time floor has passed too.
 class Deadline {
-public:
+  public:
     Deadline(uint64_t timeoutMs, bool withReceiveFloor = false);
     bool Passed() const;
     uint64_t ElapsedMs() const;
     // Product milliseconds until start + timeout (0 once that has passed).
     uint64_t RemainingMs() const;
 
-private:
+  private:
     uint64_t timeoutMs_;
     uint64_t startMs_;
     uint64_t startRealMs_;

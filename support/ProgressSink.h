@@ -5,7 +5,7 @@ namespace merivane {
 // A progress bar as the engines see it. The dialogs implement it thread-safely;
 // headless callers pass nullptr or a recording sink.
 class ProgressSink {
-public:
+  public:
     virtual ~ProgressSink() = default;
     virtual int Position() = 0;
     virtual void SetPosition(int position) = 0;

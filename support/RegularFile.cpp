@@ -11,7 +11,7 @@ namespace merivane {
 namespace {
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -20,7 +20,7 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
@@ -87,7 +87,8 @@ bool CanSaveTo(const std::string& path, std::string* why) {
     }
     if (S_ISREG(st.st_mode)) return true;
     if (S_ISDIR(st.st_mode)) return Fail(why, "it is a folder");
-    return Fail(why, "it is not a regular file but a device, FIFO or socket, which is never replaced");
+    return Fail(why,
+                "it is not a regular file but a device, FIFO or socket, which is never replaced");
 }
 
 }  // namespace merivane

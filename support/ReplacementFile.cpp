@@ -1,7 +1,5 @@
 #include "support/ReplacementFile.h"
 
-#include "support/RegularFile.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+
+#include "support/RegularFile.h"
 
 namespace merivane {
 namespace {

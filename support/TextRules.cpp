@@ -7,7 +7,9 @@ namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 }  // namespace
 
@@ -30,7 +32,8 @@ std::string RemoveAll(std::string_view text, std::string_view piece) {
     std::string out;
     out.reserve(text.size());
     size_t from = 0;
-    for (size_t at; (at = text.find(piece, from)) != std::string_view::npos; from = at + piece.size())
+    for (size_t at; (at = text.find(piece, from)) != std::string_view::npos;
+         from = at + piece.size())
         out.append(text.substr(from, at - from));
     out.append(text.substr(from));
     return out;

@@ -161,7 +161,7 @@ bool KestrionPropertySheet::DocumentsLoadedFor(const QList<PropertyPage*>& chang
             page->StartNode() != nullptr)
             continue;
         context_.prompts.Inform(kSettingsNotLoaded, CKestrionApp::kDisplayName,
-                                     Prompts::Icon::Warning);
+                                Prompts::Icon::Warning);
         return false;
     }
     return true;

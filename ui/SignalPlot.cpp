@@ -32,11 +32,16 @@ constexpr RegistrationLook kLooks[] = {
 
 int LookFor(int registration) {
     switch (registration) {
-        case 1: return 0;
-        case 5: return 1;
-        case 2: return 2;
-        case 3: return 3;
-        default: return 4;
+        case 1:
+            return 0;
+        case 5:
+            return 1;
+        case 2:
+            return 2;
+        case 3:
+            return 3;
+        default:
+            return 4;
     }
 }
 
@@ -95,7 +100,8 @@ QLineSeries* SignalPlot::NewSegment() {
 
 void SignalPlot::Show(const SignalHistory& history, int64_t nowMs) {
     for (QAbstractSeries* series : chart_->series())
-        if (qobject_cast<QLineSeries*>(series) != nullptr && qobject_cast<QScatterSeries*>(series) == nullptr)
+        if (qobject_cast<QLineSeries*>(series) != nullptr &&
+            qobject_cast<QScatterSeries*>(series) == nullptr)
             chart_->removeSeries(series), delete series;
     for (QScatterSeries* series : registration_) series->clear();
     points_ = 0;

@@ -94,9 +94,13 @@ void WorkerDialog::ShowLinkState(LinkState state, int secondsLeft) {
     }
 }
 
-bool WorkerDialog::WaitingForDevice() const { return cancelButton_ != nullptr && cancelButton_->isEnabled(); }
+bool WorkerDialog::WaitingForDevice() const {
+    return cancelButton_ != nullptr && cancelButton_->isEnabled();
+}
 
-QString WorkerDialog::WaitText() const { return waitText_ != nullptr && !waitText_->isHidden() ? waitText_->text() : QString(); }
+QString WorkerDialog::WaitText() const {
+    return waitText_ != nullptr && !waitText_->isHidden() ? waitText_->text() : QString();
+}
 
 void WorkerDialog::OnWorkerDone(uint64_t run) {
     // A notice from an earlier run that ended without its modal loop must not

@@ -98,7 +98,9 @@ TEST_F(DataExchangeWidgetsTest, ATextThatIsNoNumberFailsWithTheIntegerMessage) {
 
 TEST_F(DataExchangeWidgetsTest, ATextWithAControlCharacterFailsAndKeepsTheMember) {
     std::string apn = "internet";
-    first_->setText(QString::fromUtf8("ab\x01" "cd"));
+    first_->setText(
+        QString::fromUtf8("ab\x01"
+                          "cd"));
     DataExchange save(true, &prompts_);
     save.Text(first_, apn);
     EXPECT_TRUE(save.Failed());

@@ -1,6 +1,6 @@
-#include "desktop/DesktopCommandLine.h"
-
 #include <gtest/gtest.h>
+
+#include "desktop/DesktopCommandLine.h"
 
 namespace merivane {
 namespace {
@@ -17,9 +17,10 @@ TEST(DesktopCommandLineTest, OptionsDebugAsAWholeWordAndTheDemoKinds) {
     EXPECT_EQ(Parse({"--port", "/dev/ttyACM3"}).startup.portPath, "/dev/ttyACM3");
     EXPECT_EQ(Parse({"--port=/dev/ttyACM4", "/debug"}).startup.portPath, "/dev/ttyACM4");
 
-    const std::pair<QString, sim::Product> demos[] = {
-        {"--demo", sim::Product::Brivel}, {"--demo=brivel", sim::Product::Brivel},
-        {"--demo=korvane", sim::Product::Korvane}, {"--demo=noradio", sim::Product::Brivel}};
+    const std::pair<QString, sim::Product> demos[] = {{"--demo", sim::Product::Brivel},
+                                                      {"--demo=brivel", sim::Product::Brivel},
+                                                      {"--demo=korvane", sim::Product::Korvane},
+                                                      {"--demo=noradio", sim::Product::Brivel}};
     for (const auto& [word, product] : demos) {
         const DesktopCommandLine line = Parse({word});
         ASSERT_TRUE(line.demo.has_value()) << word.toStdString();
@@ -35,8 +36,8 @@ TEST(DesktopCommandLineTest, OptionsDebugAsAWholeWordAndTheDemoKinds) {
 TEST(DesktopCommandLineTest, HelpNamesEveryOptionWithItsText) {
     const DesktopCommandLine line = Parse({"--help"});
     EXPECT_TRUE(line.help);
-    for (const char* piece : {"--port <PATH>", "--debug", "/debug", "--demo <KIND>", "korvane", "--version",
-                              "-platform or -style"})
+    for (const char* piece : {"--port <PATH>", "--debug", "/debug", "--demo <KIND>", "korvane",
+                              "--version", "-platform or -style"})
         EXPECT_TRUE(line.helpText.contains(piece)) << piece << "\n" << line.helpText.toStdString();
     EXPECT_TRUE(Parse({"--version"}).version);
 }

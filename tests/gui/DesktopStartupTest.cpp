@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QTimer>
 #include <QTabWidget>
+#include <QTimer>
 #include <chrono>
 #include <thread>
 
@@ -107,7 +107,8 @@ TEST_F(DesktopStartupTest, StartUpShowsItsWindowFirstKeepsTheLoopAliveAndCanBeGi
         // The first events the program handles come before start-up's first exchange.
         bool windowBeforeAnyCommand = false;
         QTimer::singleShot(0, [&] {
-            windowBeforeAnyCommand = startupWindow() != nullptr && device->ReceivedCommands().empty();
+            windowBeforeAnyCommand =
+                startupWindow() != nullptr && device->ReceivedCommands().empty();
         });
         int ticksWithWindow = 0;
         QTimer watch;

@@ -32,7 +32,6 @@ namespace merivane::test {
 
 using RecordingDialogExecutor = RecordingExecutorOver<DialogExecutor>;
 
-
 // The name a screen reader reads for `widget`.
 inline std::string AccessibleName(QWidget* widget) {
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);

@@ -1,24 +1,24 @@
 #include <gtest/gtest.h>
-#include <set>
-#include <QCheckBox>
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <set>
 
 #include "DevicePageFixture.h"
 #include "GuiTestSupport.h"
-#include "pages/SignalMonitorPanel.h"
-#include "ui/SignalPlot.h"
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
 #include "app/Product.h"
 #include "pages/MainPage.h"
+#include "pages/SignalMonitorPanel.h"
 #include "support/Clock.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SimFixture.h"
 #include "ui/IpAddressControl.h"
 #include "ui/KestrionPropertySheet.h"
+#include "ui/SignalPlot.h"
 
 namespace merivane {
 namespace {
@@ -159,8 +159,7 @@ TEST_F(MainPageTest, ThePageShowsIdentityStateAndAddress) {
     // Without settings the line says so, and what it adds stays out of the status.
     app_.Documents().ClearSettings();
     page_.Redisplay();
-    EXPECT_EQ(Edit("statusEdit")->text(),
-              "Connected (/dev/ttyACM0) (settings could not be read)");
+    EXPECT_EQ(Edit("statusEdit")->text(), "Connected (/dev/ttyACM0) (settings could not be read)");
     EXPECT_TRUE(page_.OnKillActive());
     EXPECT_EQ(app_.Identity().status, "Connected (/dev/ttyACM0)");
 }
@@ -273,7 +272,8 @@ TEST_F(SignalMonitorTest, TheMonitorPlotsTheDriftingSignalAndTheBarsFollow) {
     }
     EXPECT_GE(page.Monitor()->Plot()->PointCount(), 20);
     EXPECT_GE(barsSeen.size(), 2u) << "the bars never changed";
-    EXPECT_TRUE(page.Monitor()->Summary().startsWith("Now ")) << page.Monitor()->Summary().toStdString();
+    EXPECT_TRUE(page.Monitor()->Summary().startsWith("Now "))
+        << page.Monitor()->Summary().toStdString();
 
     // Hidden, the page polls no more.
     page.hide();

@@ -150,7 +150,8 @@ TEST_F(ProgressDialogsTest, CancelGivesUpTheWaitForAVanishedDeviceAndTheDialogCl
         ASSERT_NE(cancelledAt, 0u) << "the dialog never showed the wait";
         EXPECT_LT(Clock::RealNowMs() - cancelledAt, 1000u);
         EXPECT_FALSE(cancelEnabledAtStart);
-        EXPECT_TRUE(waitText.startsWith("The device has gone away (unplugged or restarting). Waiting for it to come back"))
+        EXPECT_TRUE(waitText.startsWith(
+            "The device has gone away (unplugged or restarting). Waiting for it to come back"))
             << waitText.toStdString();
         EXPECT_EQ(transport_.State(), LinkState::Lost);
     }

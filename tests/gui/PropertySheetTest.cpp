@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "GuiTestSupport.h"
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
-
-#include "GuiTestSupport.h"
 #include "support/ScriptedPrompts.h"
 #include "ui/CAboutDlg.h"
 #include "ui/DataExchange.h"

@@ -1,5 +1,3 @@
-#include "ui/QtText.h"
-
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -8,6 +6,7 @@
 #include "GuiTestSupport.h"
 #include "link/Transport.h"
 #include "ui/QtPrompts.h"
+#include "ui/QtText.h"
 #include "ui/USBDialog.h"
 
 namespace merivane {
@@ -47,7 +46,8 @@ TEST(QtTextTest, MessagesAndStepTextsAreNeverReadAsMarkup) {
     USBDialog dialog(transport);
     const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
     EXPECT_FALSE(labels.empty());
-    for (QLabel* label : labels) EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+    for (QLabel* label : labels)
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
 }
 
 }  // namespace

@@ -184,28 +184,28 @@ TEST(PortAccessTest, APortTheUserMayNotOpenIsNamedWithTheGroupAndTheUdevRule) {
     ASSERT_TRUE(pty.Ok());
     const std::string& port = pty.SlavePath();
     for (const bool named : {false, true}) {
-    SCOPED_TRACE(named ? "named with --port" : "found by discovery");
-    std::optional<std::string> flat;
-    if (::geteuid() == 0) {
-        // Root ignores file modes: the port is made root's alone and opened
-        // by an ordinary user.
-        ASSERT_EQ(::chown(port.c_str(), 0, 0), 0);
-        ASSERT_EQ(::chmod(port.c_str(), 0600), 0);
-        flat = RunInChild(true, [&] { return RunStartupAgainst(port, named); });
-        if (!flat) GTEST_SKIP() << "cannot switch to user 65534 here";
-    } else {
-        ASSERT_EQ(::chmod(port.c_str(), 0), 0);
-        flat = RunStartupAgainst(port, named);
-    }
-    const DetectionPrompt shown = Unpack(*flat);
-    EXPECT_EQ(shown.text, kDetectionText);
-    EXPECT_EQ(shown.caption, kDetectionCaption);
-    EXPECT_EQ(shown.details.rfind(port + ": ", 0), 0u) << shown.details;
-    EXPECT_TRUE(Contains(shown.details, "you may not open it (Permission denied)"))
-        << shown.details;
-    EXPECT_TRUE(Contains(shown.details, "group dialout")) << shown.details;
-    EXPECT_TRUE(Contains(shown.details, "usermod -aG dialout")) << shown.details;
-    EXPECT_TRUE(Contains(shown.details, kUdevRuleFileName)) << shown.details;
+        SCOPED_TRACE(named ? "named with --port" : "found by discovery");
+        std::optional<std::string> flat;
+        if (::geteuid() == 0) {
+            // Root ignores file modes: the port is made root's alone and opened
+            // by an ordinary user.
+            ASSERT_EQ(::chown(port.c_str(), 0, 0), 0);
+            ASSERT_EQ(::chmod(port.c_str(), 0600), 0);
+            flat = RunInChild(true, [&] { return RunStartupAgainst(port, named); });
+            if (!flat) GTEST_SKIP() << "cannot switch to user 65534 here";
+        } else {
+            ASSERT_EQ(::chmod(port.c_str(), 0), 0);
+            flat = RunStartupAgainst(port, named);
+        }
+        const DetectionPrompt shown = Unpack(*flat);
+        EXPECT_EQ(shown.text, kDetectionText);
+        EXPECT_EQ(shown.caption, kDetectionCaption);
+        EXPECT_EQ(shown.details.rfind(port + ": ", 0), 0u) << shown.details;
+        EXPECT_TRUE(Contains(shown.details, "you may not open it (Permission denied)"))
+            << shown.details;
+        EXPECT_TRUE(Contains(shown.details, "group dialout")) << shown.details;
+        EXPECT_TRUE(Contains(shown.details, "usermod -aG dialout")) << shown.details;
+        EXPECT_TRUE(Contains(shown.details, kUdevRuleFileName)) << shown.details;
     }
 }
 
@@ -229,14 +229,15 @@ TEST(PortAccessTest, APortHeldByAnotherProgramNamesThatProgramAndWhatToDo) {
         ASSERT_TRUE(holder.Holding());
 
         for (const bool named : {false, true}) {
-        const DetectionPrompt shown = Unpack(RunStartupAgainst(port, named));
-        EXPECT_EQ(shown.text, kDetectionText);
-        EXPECT_EQ(shown.caption, kDetectionCaption);
-        EXPECT_EQ(shown.details.rfind(port + ": held by another program", 0), 0u) << shown.details;
-        const std::string holderNamed =
-            std::string("Held by ") + c.holder + " (pid " + std::to_string(holder.Pid()) + ").";
-        EXPECT_TRUE(Contains(shown.details, holderNamed)) << shown.details;
-        EXPECT_TRUE(Contains(shown.details, c.advice)) << shown.details;
+            const DetectionPrompt shown = Unpack(RunStartupAgainst(port, named));
+            EXPECT_EQ(shown.text, kDetectionText);
+            EXPECT_EQ(shown.caption, kDetectionCaption);
+            EXPECT_EQ(shown.details.rfind(port + ": held by another program", 0), 0u)
+                << shown.details;
+            const std::string holderNamed =
+                std::string("Held by ") + c.holder + " (pid " + std::to_string(holder.Pid()) + ").";
+            EXPECT_TRUE(Contains(shown.details, holderNamed)) << shown.details;
+            EXPECT_TRUE(Contains(shown.details, c.advice)) << shown.details;
         }
     }
 }

@@ -18,7 +18,7 @@ namespace {
 // Identification, applying settings and uploads as the application runs
 // them, against the simulated device.
 class AppFlowTest : public test::SimFixture {
-protected:
+  protected:
     AppFlowTest() : clock_(50.0, 1500), installed_(clock_) {}
 
     bool Identify(const std::string& product) {
@@ -37,7 +37,8 @@ protected:
     }
 
     std::string DeviceDigest(const std::string& path) {
-        CommandList list = {{"at&usbinterface=41,\"" + path + "\"\r\n", "Verifying upload...", 30000}};
+        CommandList list = {
+            {"at&usbinterface=41,\"" + path + "\"\r\n", "Verifying upload...", 30000}};
         executor_.RunBatch(list);
         return list[0].result;
     }
@@ -83,18 +84,19 @@ TEST_F(AppFlowTest, ModemErrorsStillIdentifyTheDevice) {
 }
 
 class TrackerFlowTest : public AppFlowTest {
-protected:
+  protected:
     TrackerFlowTest() { options_.product = sim::Product::Korvane; }
 };
 
 TEST_F(TrackerFlowTest, TheTrackerHasNoMeshRadioDocument) {
     ASSERT_TRUE(Identify(kKorvane));
     EXPECT_EQ(documents_.ZelboDocument(), nullptr);
-    EXPECT_NE(ReadSetting("device_info/model", documents_.StateNode()).find("Korvane"), std::string::npos);
+    EXPECT_NE(ReadSetting("device_info/model", documents_.StateNode()).find("Korvane"),
+              std::string::npos);
 }
 
 class GatewayWithoutRadioTest : public AppFlowTest {
-protected:
+  protected:
     GatewayWithoutRadioTest() { options_.radio = false; }
 };
 
@@ -117,7 +119,8 @@ TEST_F(AppFlowTest, AReadBackThatTimesOutKeepsTheSentDocument) {
     ASSERT_TRUE(device_->AddFault("silent:<query_setting></query_setting>"));
     EXPECT_EQ(ApplySettings(executor_, documents_), ApplyOutcome::ReadBackFailed);
     EXPECT_EQ(ReadSetting("mobile_simple/apn", documents_.SettingsNode()), "kept.example");
-    EXPECT_EQ(device_->Setting("mobile_simple/apn"), "kept.example") << "the set itself went through";
+    EXPECT_EQ(device_->Setting("mobile_simple/apn"), "kept.example")
+        << "the set itself went through";
 }
 
 TEST_F(AppFlowTest, NothingIsSentWithoutADocument) {
@@ -146,7 +149,8 @@ TEST_F(AppFlowTest, UploadsOfEverySizeArriveIntactAsTheDigestShows) {
         std::string local;
         ASSERT_TRUE(FileMd5Hex(path, local));
         EXPECT_EQ(DeviceDigest("/WEB/python/" + name), local) << size << " bytes";
-        EXPECT_EQ(device_->FileContents("/WEB/python/" + name), test::ReadWholeFile(path)) << size << " bytes";
+        EXPECT_EQ(device_->FileContents("/WEB/python/" + name), test::ReadWholeFile(path))
+            << size << " bytes";
     }
 }
 

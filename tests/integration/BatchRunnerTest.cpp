@@ -1,7 +1,6 @@
-#include "link/BatchRunner.h"
-
 #include <gtest/gtest.h>
 
+#include "link/BatchRunner.h"
 #include "support/RecordingProgress.h"
 #include "support/SimFixture.h"
 
@@ -34,7 +33,8 @@ TEST_F(BatchRunnerTest, AnEmptyCommandEndsTheBatchAndTheProgressRange) {
 
 TEST_F(BatchRunnerTest, EachCommandGetsItsOwnVerdictAndTheBatchGoesOn) {
     ASSERT_TRUE(device_->AddFault("error:AT+CGMI"));
-    CommandList list = {{"AT+CGMI\r\n", "maker", 1000}, {"SLEEP", "pause", 100}, {"AT\r\n", "presence", 1000}};
+    CommandList list = {
+        {"AT+CGMI\r\n", "maker", 1000}, {"SLEEP", "pause", 100}, {"AT\r\n", "presence", 1000}};
     RunBatch(transport_, list);
     EXPECT_EQ(list[0].failed, 1);
     EXPECT_EQ(list[1].failed, 0);
@@ -44,7 +44,8 @@ TEST_F(BatchRunnerTest, EachCommandGetsItsOwnVerdictAndTheBatchGoesOn) {
 }
 
 TEST_F(BatchRunnerTest, TheFirmwareApplyRangeAndStepsFollowTheTimeouts) {
-    CommandList list = {{"at&usbinterface=110\r\n", "", 300000}, {"at\r\n", "", 1000}, {"x", "", 40000}};
+    CommandList list = {
+        {"at&usbinterface=110\r\n", "", 300000}, {"at\r\n", "", 1000}, {"x", "", 40000}};
     RecordingProgress bar;
     PrepareBatchProgress(list, &bar);
     EXPECT_EQ(bar.High(), 3410);
@@ -54,7 +55,9 @@ class BatchRunnerStepsTest : public test::SimFixture {};
 
 struct StepRecorder : BatchObserver {
     std::vector<std::pair<size_t, std::string>> steps;
-    void ShowStep(size_t position, const std::string& message) override { steps.emplace_back(position, message); }
+    void ShowStep(size_t position, const std::string& message) override {
+        steps.emplace_back(position, message);
+    }
 };
 
 TEST_F(BatchRunnerStepsTest, TheObserverHearsEachCommandBeforeItRuns) {

@@ -29,8 +29,12 @@ TEST_F(CliCommandsTest, MalformedCommandLinesAreUsageErrors) {
         {"set", "mobile_simple/apn"},
         {"set", "=value"},
         {"set", "mgmtconnection&index=3"},
-        {"set", "mobile_simple/apn=ab\xFF" "cd"},
-        {"set", "mobile_simple/apn=ab\x01" "cd"},
+        {"set",
+         "mobile_simple/apn=ab\xFF"
+         "cd"},
+        {"set",
+         "mobile_simple/apn=ab\x01"
+         "cd"},
         {"set", "mobile_simple/apn=two\nlines"},
         {"autostart", "maybe"},
         {"--command", "x.py", "info"},
@@ -501,7 +505,10 @@ TEST_F(CliCommandsTest, LocalFilesThatCannotServeAreRefusedBeforeTheDeviceHearsA
 
 TEST_F(CliCommandsTest, ListColumnsLineUpNamesWithLettersBeyondAscii) {
     sim::SimulatedDevice& device = StartDevice("ttyA", Options());
-    ASSERT_TRUE(device.PutFile("/WEB/python/\xC3\xBC" "ber.py", "x"));
+    ASSERT_TRUE(
+        device.PutFile("/WEB/python/\xC3\xBC"
+                       "ber.py",
+                       "x"));
     ASSERT_TRUE(device.PutFile("/WEB/python/plain.py", "y"));
     const CliRun run = RunOn(device, {"ls"});
     ASSERT_EQ(run.exit, 0) << run.err;

@@ -46,13 +46,14 @@ TEST_F(CliLinkLossTest, CtrlCDuringTheWaitEndsTheRunPromptly) {
     UnplugDuringIdentification(device);
     uint64_t interruptedAt = 0;
     // On the real clock the wait would last a minute.
-    const CliRun run = RunCli({"--port", device.LinkPath(), "info"}, {{"MERIVANE_TIME_SCALE", "1"}},
-                              dir_.Path().string(), {}, 120000, [&](pid_t pid, const CliRun& sofar) {
-                                  if (interruptedAt == 0 && sofar.err.find(kWaitingLine) != std::string::npos) {
-                                      kill(pid, SIGINT);
-                                      interruptedAt = Clock::RealNowMs();
-                                  }
-                              });
+    const CliRun run =
+        RunCli({"--port", device.LinkPath(), "info"}, {{"MERIVANE_TIME_SCALE", "1"}},
+               dir_.Path().string(), {}, 120000, [&](pid_t pid, const CliRun& sofar) {
+                   if (interruptedAt == 0 && sofar.err.find(kWaitingLine) != std::string::npos) {
+                       kill(pid, SIGINT);
+                       interruptedAt = Clock::RealNowMs();
+                   }
+               });
     ASSERT_NE(interruptedAt, 0u) << run.err;
     EXPECT_EQ(run.exit, 130) << run.err;
     EXPECT_LT(Clock::RealNowMs() - interruptedAt, 3000u);
@@ -65,13 +66,14 @@ TEST_F(CliLinkLossTest, CtrlCDuringAnUploadLeavesTheDeviceReadyForTheNextRun) {
     const std::string local = dir_.File("big.py");
     WriteWholeFile(local, std::string(400 * 1024, 'u'));
     bool interrupted = false;
-    const CliRun run = RunCli({"--port", device.LinkPath(), "upload", local}, {}, dir_.Path().string(), {}, 120000,
-                              [&](pid_t pid, const CliRun&) {
-                                  if (!interrupted && !ReceivedWith(device, "AT&USBINTERFACE=5").empty()) {
-                                      kill(pid, SIGINT);
-                                      interrupted = true;
-                                  }
-                              });
+    const CliRun run =
+        RunCli({"--port", device.LinkPath(), "upload", local}, {}, dir_.Path().string(), {}, 120000,
+               [&](pid_t pid, const CliRun&) {
+                   if (!interrupted && !ReceivedWith(device, "AT&USBINTERFACE=5").empty()) {
+                       kill(pid, SIGINT);
+                       interrupted = true;
+                   }
+               });
     ASSERT_TRUE(interrupted);
     EXPECT_EQ(run.exit, 130) << run.err;
     EXPECT_EQ(LastCommand(device, "AT&usbinterface=55,go"), "AT&usbinterface=55,go");

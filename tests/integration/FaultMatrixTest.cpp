@@ -11,18 +11,18 @@
 #include <vector>
 
 #include "OpsTestSupport.h"
+#include "app/Identification.h"
+#include "app/Product.h"
+#include "app/SettingsApply.h"
 #include "ops/ConfigurationBackup.h"
 #include "ops/ConfigurationRestore.h"
 #include "ops/DeviceUtilities.h"
-#include "ops/OpsMessages.h"
 #include "ops/FirmwareUpdate.h"
-#include "app/Identification.h"
-#include "app/Product.h"
+#include "ops/OpsMessages.h"
 #include "ops/PythonFileDelete.h"
 #include "ops/PythonFileDownload.h"
 #include "ops/PythonFileList.h"
 #include "ops/PythonFileUpload.h"
-#include "app/SettingsApply.h"
 #include "ops/ZelboFirmware.h"
 #include "settings/Bindings.h"
 #include "settings/RciRequests.h"
@@ -54,41 +54,62 @@ enum class Device { Changed, Unchanged, Either };
 struct Cell {
     Op op;
     Fault fault;
-    const char* target;    // the command piece a command-bound fault hits
-    const char* outcome;   // what the operation reports; "a|b" accepts either
+    const char* target;   // the command piece a command-bound fault hits
+    const char* outcome;  // what the operation reports; "a|b" accepts either
     Device device;
-    const char* prompt;    // the start of a message shown ("" for none); {local} is the local path
+    const char* prompt;  // the start of a message shown ("" for none); {local} is the local path
 };
 
 const char* OpName(Op op) {
     switch (op) {
-        case Op::Identify: return "Identify";
-        case Op::Apply: return "Apply";
-        case Op::MeshApply: return "MeshApply";
-        case Op::List: return "List";
-        case Op::Delete: return "Delete";
-        case Op::Upload: return "Upload";
-        case Op::Download: return "Download";
-        case Op::Firmware: return "Firmware";
-        case Op::RadioFirmware: return "RadioFirmware";
-        case Op::Backup: return "Backup";
-        case Op::Restore: return "Restore";
-        case Op::Reboot: return "Reboot";
+        case Op::Identify:
+            return "Identify";
+        case Op::Apply:
+            return "Apply";
+        case Op::MeshApply:
+            return "MeshApply";
+        case Op::List:
+            return "List";
+        case Op::Delete:
+            return "Delete";
+        case Op::Upload:
+            return "Upload";
+        case Op::Download:
+            return "Download";
+        case Op::Firmware:
+            return "Firmware";
+        case Op::RadioFirmware:
+            return "RadioFirmware";
+        case Op::Backup:
+            return "Backup";
+        case Op::Restore:
+            return "Restore";
+        case Op::Reboot:
+            return "Reboot";
     }
     return "?";
 }
 
 const char* FaultName(Fault fault) {
     switch (fault) {
-        case Fault::Silence: return "Silence";
-        case Fault::Error: return "Error";
-        case Fault::Garbage: return "Garbage";
-        case Fault::Split: return "Split";
-        case Fault::Slow: return "Slow";
-        case Fault::Unplug: return "Unplug";
-        case Fault::Corrupt: return "Corrupt";
-        case Fault::BadXml: return "BadXml";
-        case Fault::Huge: return "Huge";
+        case Fault::Silence:
+            return "Silence";
+        case Fault::Error:
+            return "Error";
+        case Fault::Garbage:
+            return "Garbage";
+        case Fault::Split:
+            return "Split";
+        case Fault::Slow:
+            return "Slow";
+        case Fault::Unplug:
+            return "Unplug";
+        case Fault::Corrupt:
+            return "Corrupt";
+        case Fault::BadXml:
+            return "BadXml";
+        case Fault::Huge:
+            return "Huge";
     }
     return "?";
 }
@@ -185,8 +206,7 @@ const Cell kCells[] = {
     {Op::Delete, F::Garbage, "", "Deleted, gone", D::Changed, ""},
     {Op::Delete, F::Split, "", "Deleted, gone", D::Changed, ""},
     {Op::Delete, F::Slow, "", "Deleted, gone", D::Changed, ""},
-    {Op::Delete, F::Unplug, kRemove, "Deleted, still listed|Deleted, not listed", D::Unchanged,
-     ""},
+    {Op::Delete, F::Unplug, kRemove, "Deleted, still listed|Deleted, not listed", D::Unchanged, ""},
     {Op::Delete, F::BadXml, kListRequest, "Deleted, not listed", D::Changed, ""},
     {Op::Delete, F::Huge, kListRequest, "Deleted, not listed", D::Changed, ""},
 
@@ -257,11 +277,11 @@ const Cell kCells[] = {
     {Op::Restore, F::Split, "", "Restored|SettingsNotReadBack", D::Changed, "*"},
     {Op::Restore, F::Slow, "", "Restored|SettingsNotReadBack", D::Changed, "*"},
     {Op::Restore, F::Unplug, kSetSettings, "Restored|SettingsNotReadBack", D::Unchanged, "*"},
-    {Op::Restore, F::Corrupt, "", "Refused", D::Unchanged, "The file {local} is not a configuration backup."},
+    {Op::Restore, F::Corrupt, "", "Refused", D::Unchanged,
+     "The file {local} is not a configuration backup."},
     {Op::Restore, F::BadXml, kSettingsQuery, "SettingsNotReadBack", D::Changed,
      kSettingsNotReadBack},
-    {Op::Restore, F::Huge, kSettingsQuery, "SettingsNotReadBack", D::Changed,
-     kSettingsNotReadBack},
+    {Op::Restore, F::Huge, kSettingsQuery, "SettingsNotReadBack", D::Changed, kSettingsNotReadBack},
 
     // Reboot: one command with one second to answer.
     {Op::Reboot, F::Silence, kReboot, "taken", D::Unchanged, ""},
@@ -290,16 +310,32 @@ class FaultMatrixTest : public test::OpsFixture, public ::testing::WithParamInte
     // moment later; in the middle of an upload it leaves during the data phase.
     void SwitchFaultOn(const Cell& cell) {
         switch (cell.fault) {
-            case F::Silence: Add("silent:", cell.target); break;
-            case F::Error: Add("error:", cell.target); break;
-            case F::BadXml: Add("bad-xml:", cell.target); break;
-            case F::Huge: Add("huge:", cell.target); break;
-            case F::Garbage: Add("garbage", ""); break;
-            case F::Split: Add("split", ""); break;
-            case F::Slow: Add("slow:300", ""); break;
+            case F::Silence:
+                Add("silent:", cell.target);
+                break;
+            case F::Error:
+                Add("error:", cell.target);
+                break;
+            case F::BadXml:
+                Add("bad-xml:", cell.target);
+                break;
+            case F::Huge:
+                Add("huge:", cell.target);
+                break;
+            case F::Garbage:
+                Add("garbage", "");
+                break;
+            case F::Split:
+                Add("split", "");
+                break;
+            case F::Slow:
+                Add("slow:300", "");
+                break;
             case F::Corrupt:
-                if (cell.op == Op::Download) Add("corrupt-download", "");
-                else if (cell.op != Op::Restore) Add("corrupt-upload", "");
+                if (cell.op == Op::Download)
+                    Add("corrupt-download", "");
+                else if (cell.op != Op::Restore)
+                    Add("corrupt-upload", "");
                 break;
             case F::Unplug:
                 if (*cell.target == '\0') {
@@ -377,17 +413,16 @@ class FaultMatrixTest : public test::OpsFixture, public ::testing::WithParamInte
                     Write("mobile_simple/apn", "matrix.example", documents_.SettingsNode());
                 }
                 SwitchFaultOn(cell);
-                const ApplyOutcome outcome =
-                    mesh ? ApplyZelboSettings(executor_, documents_)
-                         : ApplySettings(executor_, documents_);
+                const ApplyOutcome outcome = mesh ? ApplyZelboSettings(executor_, documents_)
+                                                  : ApplySettings(executor_, documents_);
                 changed_ = mesh ? device_->RadioSetting("radio/join_time") == "61"
                                 : device_->Setting("mobile_simple/apn") == "matrix.example";
                 if (outcome == ApplyOutcome::ReadBackFailed) {
                     // The sent document stays loaded.
                     std::string value;
                     ReadBindings(nullptr,
-                                 BindingTable{BindText(mesh ? "radio/join_time" : "mobile_simple/apn",
-                                                       &value, "")},
+                                 BindingTable{BindText(
+                                     mesh ? "radio/join_time" : "mobile_simple/apn", &value, "")},
                                  mesh ? documents_.ZelboNode() : documents_.SettingsNode());
                     EXPECT_EQ(value, mesh ? "61" : "matrix.example");
                 }
@@ -450,10 +485,14 @@ class FaultMatrixTest : public test::OpsFixture, public ::testing::WithParamInte
                 }
                 EXPECT_EQ(device_->FileContents(python + "down.py"), content);
                 switch (reports[0].outcome) {
-                    case DownloadOutcome::Saved: return "Saved";
-                    case DownloadOutcome::NotSaved: return "NotSaved";
-                    case DownloadOutcome::Failed: return "Failed";
-                    case DownloadOutcome::Refused: return "Refused";
+                    case DownloadOutcome::Saved:
+                        return "Saved";
+                    case DownloadOutcome::NotSaved:
+                        return "NotSaved";
+                    case DownloadOutcome::Failed:
+                        return "Failed";
+                    case DownloadOutcome::Refused:
+                        return "Refused";
                 }
                 return "?";
             }
@@ -471,10 +510,14 @@ class FaultMatrixTest : public test::OpsFixture, public ::testing::WithParamInte
                 changed_ = radio ? device_->StateValue("zigbee_state/firmware_version") == "9.8.7.6"
                                  : device_->FirmwareVersion() == "9.8.7.6";
                 switch (outcome) {
-                    case FirmwareOutcome::Refused: return "Refused";
-                    case FirmwareOutcome::NotVerified: return "NotVerified";
-                    case FirmwareOutcome::Updated: return "Updated";
-                    case FirmwareOutcome::UpdateFailed: return "UpdateFailed";
+                    case FirmwareOutcome::Refused:
+                        return "Refused";
+                    case FirmwareOutcome::NotVerified:
+                        return "NotVerified";
+                    case FirmwareOutcome::Updated:
+                        return "Updated";
+                    case FirmwareOutcome::UpdateFailed:
+                        return "UpdateFailed";
                 }
                 return "?";
             }
@@ -588,8 +631,9 @@ TEST_P(FaultMatrixTest, TheFaultIsSurvived) {
         EXPECT_TRUE(texts.empty()) << "said: " << (texts.empty() ? "" : texts[0]);
     } else if (prompt != "*") {
         ASSERT_FALSE(texts.empty()) << "nothing was said";
-        EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
-                                [&](const std::string& text) { return text.rfind(prompt, 0) == 0; }))
+        EXPECT_TRUE(
+            std::any_of(texts.begin(), texts.end(),
+                        [&](const std::string& text) { return text.rfind(prompt, 0) == 0; }))
             << "said first: " << texts[0];
     }
 

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "OpsTestSupport.h"
+#include "link/UploadEngine.h"
 #include "ops/ConfigurationRestore.h"
 #include "ops/FirmwareUpdate.h"
-#include "ops/ZelboFirmware.h"
-#include "link/UploadEngine.h"
 #include "ops/PythonFileDelete.h"
 #include "ops/PythonFileDownload.h"
 #include "ops/PythonFileList.h"
 #include "ops/PythonFileUpload.h"
+#include "ops/ZelboFirmware.h"
 
 namespace merivane {
 namespace {
@@ -151,8 +151,8 @@ TEST_F(HostileInputTest, LocalFilesThatAreNotOrdinaryFilesAreRefusedUnsent) {
         std::string path;
         std::string why;
     };
-    for (const Case& c : {Case{folder, notRegular}, Case{fifo, notRegular}, Case{"/dev/zero", notRegular},
-                          Case{huge, tooLarge}}) {
+    for (const Case& c : {Case{folder, notRegular}, Case{fifo, notRegular},
+                          Case{"/dev/zero", notRegular}, Case{huge, tooLarge}}) {
         SCOPED_TRACE(c.path);
         const std::string message = "The file " + c.path + " cannot be read (" + c.why + ").";
         device_->ClearReceivedCommands();
@@ -162,16 +162,20 @@ TEST_F(HostileInputTest, LocalFilesThatAreNotOrdinaryFilesAreRefusedUnsent) {
         if (c.why == tooLarge) {
             // Images: the image checks say the same about a file that is too large.
             test::ScriptedPrompts imagePrompts;
-            EXPECT_EQ(UpdateFirmware(c.path, documents_, executor_, imagePrompts, AfterFirmwareUpdate::Return),
+            EXPECT_EQ(UpdateFirmware(c.path, documents_, executor_, imagePrompts,
+                                     AfterFirmwareUpdate::Return),
                       FirmwareOutcome::Refused);
-            EXPECT_EQ(UpdateRadioFirmware(c.path, documents_, executor_, imagePrompts), FirmwareOutcome::Refused);
+            EXPECT_EQ(UpdateRadioFirmware(c.path, documents_, executor_, imagePrompts),
+                      FirmwareOutcome::Refused);
             EXPECT_EQ(imagePrompts.Texts(), (std::vector<std::string>{message, message}));
         }
         test::ScriptedPrompts restorePrompts;
-        EXPECT_EQ(RestoreSettings(c.path == huge ? hugeBackup : c.path, documents_, executor_, restorePrompts),
+        EXPECT_EQ(RestoreSettings(c.path == huge ? hugeBackup : c.path, documents_, executor_,
+                                  restorePrompts),
                   RestoreOutcome::Refused);
         ASSERT_EQ(restorePrompts.Texts().size(), 1u);
-        EXPECT_NE(restorePrompts.Texts()[0].find(c.path == huge ? std::to_string(kMaxBackupFileBytes) : notRegular),
+        EXPECT_NE(restorePrompts.Texts()[0].find(
+                      c.path == huge ? std::to_string(kMaxBackupFileBytes) : notRegular),
                   std::string::npos)
             << restorePrompts.Texts()[0];
         EXPECT_TRUE(device_->ReceivedCommands().empty());
@@ -180,14 +184,15 @@ TEST_F(HostileInputTest, LocalFilesThatAreNotOrdinaryFilesAreRefusedUnsent) {
 }
 
 TEST_F(HostileInputTest, OutlandishListSizesAreShownButNeverDownloadable) {
-    for (const char* size : {"18446744073709551616", "4294967296", "-1", "99999999999", "1e9",
-                             "0x10", "7000001"}) {
+    for (const char* size :
+         {"18446744073709551616", "4294967296", "-1", "99999999999", "1e9", "0x10", "7000001"}) {
         SCOPED_TRACE(size);
         const PythonFileEntry entry = MakePythonFileEntry("big.py", size);
         EXPECT_FALSE(entry.size.has_value());
         test::ScriptedPrompts prompts;
         device_->ClearReceivedCommands();
-        const std::vector<DownloadReport> reports = DownloadPythonFiles({entry}, executor_, prompts);
+        const std::vector<DownloadReport> reports =
+            DownloadPythonFiles({entry}, executor_, prompts);
         ASSERT_EQ(reports.size(), 1u);
         EXPECT_EQ(reports[0].outcome, DownloadOutcome::Refused);
         EXPECT_TRUE(device_->ReceivedCommands().empty());

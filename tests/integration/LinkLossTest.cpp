@@ -37,7 +37,9 @@ class LinkLossTest : public test::SimFixture {
         stop_ = true;
         if (mover_.joinable()) mover_.join();
     }
-    bool Identify() { return IdentifyDevice(transport_, executor_, kBrivel, identity_, documents_); }
+    bool Identify() {
+        return IdentifyDevice(transport_, executor_, kBrivel, identity_, documents_);
+    }
 
     ScaledClock clock_{200.0, 300};
     ScopedClock installed_{clock_};
@@ -54,7 +56,8 @@ TEST_F(LinkLossTest, IdentificationWithAVanishedDeviceFailsAfterOneWindow) {
     EXPECT_FALSE(Identify());
     const uint64_t spent = TheClock().NowMs() - unpluggedAt_;
     EXPECT_GE(spent, Transport::kReopenWindowMs);
-    EXPECT_LT(spent, Transport::kReopenWindowMs + 10000) << "the remaining commands must not wait again";
+    EXPECT_LT(spent, Transport::kReopenWindowMs + 10000)
+        << "the remaining commands must not wait again";
     EXPECT_EQ(transport_.State(), LinkState::Lost);
     EXPECT_LE(device_->ReceivedCommands().size(), 3u);
 }
@@ -81,7 +84,8 @@ TEST_F(LinkLossTest, AnUploadCutOffInItsDataNeverSendsFileBytesToTheReturnedDevi
         device_->Plug();
     });
     executor_.RunUpload(UploadSource{path, false, false});
-    CommandList digest = {{"at&usbinterface=41,\"/WEB/python/main.py\"\r\n", "Verifying...", 30000}};
+    CommandList digest = {
+        {"at&usbinterface=41,\"/WEB/python/main.py\"\r\n", "Verifying...", 30000}};
     executor_.RunBatch(digest);
     std::string local;
     ASSERT_TRUE(FileMd5Hex(path, local));
@@ -102,7 +106,8 @@ TEST_F(GiveUpTest, GivingUpTheWaitLosesTheLinkWithinASecond) {
         EXPECT_EQ(transport_.SendCommand("AT\r\n"), 0);
         endedAt = Clock::RealNowMs();
     });
-    while (transport_.State() != LinkState::Waiting) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (transport_.State() != LinkState::Waiting)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const uint64_t cancelledAt = Clock::RealNowMs();
     transport_.CancelWait();

@@ -15,8 +15,8 @@
 #include "app/EndProcess.h"
 #include "settings/DocumentStore.h"
 #include "support/Clock.h"
-#include "support/ScriptedPrompts.h"
 #include "support/RecordingExecutor.h"
+#include "support/ScriptedPrompts.h"
 #include "support/SimFixture.h"
 
 namespace merivane::test {

@@ -148,7 +148,8 @@ TEST_F(OpsUtilitiesTest, ANewBackupIsReadableByItsOwnerOnlyAndAReplacedOneKeepsI
 TEST_F(OpsUtilitiesTest, RestoreRefusesWhatIsNoBackupBeforeSendingAnything) {
     test::WriteWholeFile(dir_.File("notes.cfg"), "just some text, not XML");
     test::WriteWholeFile(dir_.File("page.cfg"), "<html><body><p>not settings</p></body></html>");
-    test::WriteWholeFile(dir_.File("query.cfg"), "<rci_request version='1.1'><query_setting/></rci_request>");
+    test::WriteWholeFile(dir_.File("query.cfg"),
+                         "<rci_request version='1.1'><query_setting/></rci_request>");
     struct Case {
         std::string path;
         std::string text;
@@ -158,10 +159,10 @@ TEST_F(OpsUtilitiesTest, RestoreRefusesWhatIsNoBackupBeforeSendingAnything) {
         {"", "You must select the configuration file to restore.", "Please enter a filename"},
         {dir_.File("notes.cfg"),
          "The file " + dir_.File("notes.cfg") + " is not a configuration backup.", "Error"},
-        {dir_.File("page.cfg"), "The file " + dir_.File("page.cfg") + " is not a configuration backup.",
-         "Error"},
-        {dir_.File("query.cfg"), "The file " + dir_.File("query.cfg") + " is not a configuration backup.",
-         "Error"},
+        {dir_.File("page.cfg"),
+         "The file " + dir_.File("page.cfg") + " is not a configuration backup.", "Error"},
+        {dir_.File("query.cfg"),
+         "The file " + dir_.File("query.cfg") + " is not a configuration backup.", "Error"},
         {dir_.File("absent.cfg"),
          "The file " + dir_.File("absent.cfg") + " cannot be read (No such file or directory).",
          "Error"},
@@ -184,7 +185,8 @@ TEST_F(OpsUtilitiesTest, ABackupTheDeviceRefusesLeavesItRunningWithItsSettings) 
     ASSERT_TRUE(device_->SetSetting("mobile_simple/apn", "kept.example"));
     ASSERT_TRUE(device_->AddFault("error:<set_setting>"));
     device_->ClearReceivedCommands();
-    EXPECT_EQ(RestoreSettings(path, documents_, executor_, prompts_), RestoreOutcome::RefusedByDevice);
+    EXPECT_EQ(RestoreSettings(path, documents_, executor_, prompts_),
+              RestoreOutcome::RefusedByDevice);
     EXPECT_EQ(prompts_.ShownPrompts().back().text, kBackupRefused);
     EXPECT_EQ(device_->Setting("mobile_simple/apn"), "kept.example");
     for (const std::string& line : device_->ReceivedCommands()) EXPECT_NE(line, "at+CFUN=1");

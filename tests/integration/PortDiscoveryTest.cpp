@@ -12,7 +12,7 @@ namespace {
 using test::PtyPair;
 
 class PortDiscoveryTest : public ::testing::Test {
-protected:
+  protected:
     // Makes `count` openable ports.
     void MakePorts(size_t count) {
         for (size_t i = 0; i < count; ++i) {
@@ -52,7 +52,8 @@ TEST_F(PortDiscoveryTest, NoModemListOrNoQualifyingPortFails) {
 
 TEST_F(PortDiscoveryTest, OneCandidateOpensWithoutAskingEvenWhenListedTwice) {
     MakePorts(1);
-    source_.SetEntries({{{"Varik Routers"}, Port(0)}, {{"wavecom"}, Port(0)}, {{"Varik"}, "/dev/does-not-exist"}});
+    source_.SetEntries(
+        {{{"Varik Routers"}, Port(0)}, {{"wavecom"}, Port(0)}, {{"Varik"}, "/dev/does-not-exist"}});
     ASSERT_TRUE(transport_.FindAndOpenPort(Chooser("")));
     EXPECT_EQ(chooserCalls_, 0);
     EXPECT_EQ(transport_.PortName(), Port(0));
@@ -67,7 +68,8 @@ TEST_F(PortDiscoveryTest, AnyOfAPortsProviderNamesLetsItPass) {
 
 TEST_F(PortDiscoveryTest, SeveralCandidatesAreOfferedInDiscoveryOrderAndTheChoiceIsOpened) {
     MakePorts(3);
-    source_.SetEntries({{{"Varik"}, Port(2)}, {{"Sierra Wireless"}, Port(0)}, {{"Varik"}, Port(1)}});
+    source_.SetEntries(
+        {{{"Varik"}, Port(2)}, {{"Sierra Wireless"}, Port(0)}, {{"Varik"}, Port(1)}});
     ASSERT_TRUE(transport_.FindAndOpenPort(Chooser(Port(1))));
     EXPECT_EQ(chooserCalls_, 1);
     EXPECT_EQ(offered_, (std::vector<std::string>{Port(2), Port(0), Port(1)}));

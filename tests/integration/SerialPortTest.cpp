@@ -27,7 +27,7 @@ constexpr int kReadStepMs = 100;
 // A pseudo-terminal standing in for the device: the test talks on the master,
 // the port under test opens the slave by its path.
 class PtyDevice {
-public:
+  public:
     PtyDevice() {
         char name[256] = {};
         if (::openpty(&master_, &slave_, name, nullptr, nullptr) == 0) path_ = name;
@@ -74,7 +74,7 @@ public:
         return ::poll(&pfd, 1, kArrivalMs) == 1 && (pfd.revents & POLLIN);
     }
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;
     std::string path_;
@@ -100,7 +100,7 @@ std::string AllByteValues() {
 }
 
 class SerialPortTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(device.Ok()) << "no pseudo-terminal available"; }
     PtyDevice device;
 };

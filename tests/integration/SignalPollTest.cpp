@@ -53,7 +53,8 @@ TEST_F(SignalPollTest, PollsNeverInterleaveWithABatchAndGoOnAfterIt) {
     const CommandList batch = IdentificationCommands(kBrivel);
     for (size_t i = 0; i < batch.size(); ++i) {
         std::string expected = batch[i].command;
-        while (!expected.empty() && (expected.back() == '\n' || expected.back() == '\r')) expected.pop_back();
+        while (!expected.empty() && (expected.back() == '\n' || expected.back() == '\r'))
+            expected.pop_back();
         ASSERT_LT(first + static_cast<long>(i), received.end());
         EXPECT_EQ(first[static_cast<long>(i)], expected) << "position " << i;
     }

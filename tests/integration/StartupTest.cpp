@@ -1,5 +1,3 @@
-#include "app/Startup.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,10 +5,11 @@
 
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
-#include "ops/ConfigurationRestore.h"
 #include "app/EndProcess.h"
-#include "ops/FirmwareUpdate.h"
 #include "app/Product.h"
+#include "app/Startup.h"
+#include "ops/ConfigurationRestore.h"
+#include "ops/FirmwareUpdate.h"
 #include "settings/Bindings.h"
 #include "sim/SimulatedDevice.h"
 #include "support/Clock.h"
@@ -29,7 +28,7 @@ struct ProcessEnded {
 };
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     StartupTest() : clock_(20.0, 1500), installed_(clock_) {
         SetEndProcessHandler([](int code) { throw ProcessEnded{code}; });
     }
@@ -99,9 +98,10 @@ TEST_F(StartupTest, TheTrackerAndTheGatewayWithoutRadio) {
     StartDevice();
     EXPECT_EQ(Run(), -1);
     EXPECT_EQ(product_, "Korvane");
-    EXPECT_FALSE(DeviceReceived(
-        "at&usbinterface=20,\"<rci_request version='1.1'><do_command target='zigbee'><query_setting/></do_command>"
-        "</rci_request>\""));
+    EXPECT_FALSE(
+        DeviceReceived("at&usbinterface=20,\"<rci_request version='1.1'><do_command "
+                       "target='zigbee'><query_setting/></do_command>"
+                       "</rci_request>\""));
 
     options_.product = sim::Product::Brivel;
     options_.radio = false;
@@ -113,13 +113,17 @@ TEST_F(StartupTest, TheTrackerAndTheGatewayWithoutRadio) {
 
 TEST_F(StartupTest, CancelAfterAFailedDetectionSendsNothing) {
     StartDevice();
-    EXPECT_EQ(Run(StartupOptions{.debug = false, .logPath = {}, .portPath = dir_.File("no-such-port")}), -1);
+    EXPECT_EQ(
+        Run(StartupOptions{.debug = false, .logPath = {}, .portPath = dir_.File("no-such-port")}),
+        -1);
     ASSERT_EQ(prompts_.ShownPrompts().size(), 1u);
     EXPECT_EQ(prompts_.ShownPrompts()[0].text,
-              "Unable to detect a Varik Device. Please verify that it is powered and connected to your computer "
+              "Unable to detect a Varik Device. Please verify that it is powered and connected to "
+              "your computer "
               "with the supplied USB cable.");
     EXPECT_EQ(prompts_.ShownPrompts()[0].caption, "Device detection error");
-    EXPECT_EQ(prompts_.ShownPrompts()[0].details, dir_.File("no-such-port") + ": no such device (No such file or directory).");
+    EXPECT_EQ(prompts_.ShownPrompts()[0].details,
+              dir_.File("no-such-port") + ": no such device (No such file or directory).");
     EXPECT_EQ(sheetRuns_, 0);
     EXPECT_TRUE(device_->ReceivedCommands().empty());
 }
@@ -215,7 +219,7 @@ TEST_F(StartupTest, ADeviceWhoseSettingsDoNotParseReachesTheSheetAndCanBeUpdated
 
 // Answers Retry to the identification failure once, mending the device first.
 class MendingPrompts : public ScriptedPrompts {
-public:
+  public:
     explicit MendingPrompts(sim::SimulatedDevice*& device) : device_(device) {}
     Answer RetryCancel(const std::string& text, const std::string& caption, Icon icon,
                        const std::string& details) override {
@@ -224,7 +228,7 @@ public:
         return Answer::Retry;
     }
 
-private:
+  private:
     sim::SimulatedDevice*& device_;
 };
 
@@ -238,7 +242,8 @@ TEST_F(StartupTest, IdentificationFailureCanBeRetried) {
     hooks.prompts = &mending;
     hooks.executor = &executor;
     hooks.runSheet = [this] { ++sheetRuns_; };
-    RunStartup(app_, StartupOptions{.debug = false, .logPath = {}, .portPath = device_->LinkPath()}, hooks);
+    RunStartup(app_, StartupOptions{.debug = false, .logPath = {}, .portPath = device_->LinkPath()},
+               hooks);
     ASSERT_EQ(mending.ShownPrompts().size(), 1u);
     EXPECT_EQ(mending.ShownPrompts()[0].text, "Unable to communicate with the device");
     EXPECT_EQ(mending.ShownPrompts()[0].caption, "Device communication error");
@@ -253,18 +258,20 @@ TEST_F(StartupTest, TheDebugLogHoldsTheHeaderAndEveryExchangeInOrder) {
     const std::string text = test::ReadWholeFile(log);
     const size_t first = text.find("Varik Merivane Version 1.0.33.0 STARTED AT ");
     ASSERT_NE(first, std::string::npos);
-    EXPECT_NE(text.find("Varik Merivane Version 1.0.33.0 STARTED AT ", first + 1), std::string::npos)
+    EXPECT_NE(text.find("Varik Merivane Version 1.0.33.0 STARTED AT ", first + 1),
+              std::string::npos)
         << "every run appends its own header";
     size_t at = first;
-    for (const char* expected : {"AT\r\n\r\n", "ATI9\r\n", "AT+CREG?\r\n", "<query_setting></query_setting>",
-                                 "<query_state/>", "AT&usbinterface=55,go\r\n"}) {
+    for (const char* expected :
+         {"AT\r\n\r\n", "ATI9\r\n", "AT+CREG?\r\n", "<query_setting></query_setting>",
+          "<query_state/>", "AT&usbinterface=55,go\r\n"}) {
         const size_t next = text.find(expected, at);
         ASSERT_NE(next, std::string::npos) << expected;
         at = next;
     }
-    EXPECT_EQ(text.find("55,pause"), std::string::npos) << "start-up's direct writes are not logged";
+    EXPECT_EQ(text.find("55,pause"), std::string::npos)
+        << "start-up's direct writes are not logged";
 }
-
 
 }  // namespace
 }  // namespace merivane

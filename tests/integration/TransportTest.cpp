@@ -1,9 +1,8 @@
-#include "link/Transport.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
 
+#include "link/Transport.h"
 #include "sim/SimulatedDevice.h"
 #include "support/Clock.h"
 #include "support/RecordingProgress.h"
@@ -20,7 +19,7 @@ using test::TempDir;
 constexpr size_t kRoom = Transport::kAnswerBufferSize;
 
 class TransportTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         DeviceOptions options;
         options.console = false;  // start-up's console pause is not part of these exchanges
@@ -35,8 +34,8 @@ protected:
     }
 
     // One exchange as the runner makes it; returns the verdict.
-    bool Exchange(const std::string& command, uint32_t timeoutMs, std::string& parsed, bool noEndMarker = false,
-                  ProgressSink* bar = nullptr) {
+    bool Exchange(const std::string& command, uint32_t timeoutMs, std::string& parsed,
+                  bool noEndMarker = false, ProgressSink* bar = nullptr) {
         raw_.clear();
         EXPECT_NE(transport_.SendCommand(command), 0);
         EXPECT_TRUE(transport_.ReceiveResponse(command, raw_, kRoom, timeoutMs, noEndMarker, bar));
@@ -141,7 +140,8 @@ TEST_F(TransportTest, TheCommandLogHoldsEveryBlockInOrder) {
     const std::string text = test::ReadWholeFile(log);
     const size_t command = text.find(" | COMMAND:\r\n");
     const size_t raw = text.find("(Timeout: 1000 ms) | RAW RESPONSE:\r\n");
-    const size_t parsedBlock = text.find("PARSED RESPONSE:\r\n" + std::string(79, '*') + "\r\n+CSQ: 17,99\r\n");
+    const size_t parsedBlock =
+        text.find("PARSED RESPONSE:\r\n" + std::string(79, '*') + "\r\n+CSQ: 17,99\r\n");
     ASSERT_NE(command, std::string::npos);
     ASSERT_NE(raw, std::string::npos);
     ASSERT_NE(parsedBlock, std::string::npos);
@@ -186,7 +186,8 @@ TEST_F(TransportTest, UnplugDuringAWaitWithoutMarkersEndsWhenTheDeviceIsBack) {
         device_->Plug();
     });
     const Deadline wait(300000);
-    EXPECT_TRUE(transport_.ReceiveResponse(command, raw_, kRoom, 300000, /*noEndMarker=*/true, nullptr));
+    EXPECT_TRUE(
+        transport_.ReceiveResponse(command, raw_, kRoom, 300000, /*noEndMarker=*/true, nullptr));
     restart.join();
     EXPECT_FALSE(wait.Passed()) << "the port came back, which ends the wait";
     EXPECT_TRUE(transport_.Port().IsOpen());

@@ -23,7 +23,7 @@ std::string TempLink(const char* name) {
 }
 
 class SimDeviceCoreTest : public ::testing::Test {
-protected:
+  protected:
     DeviceOptions Options(const char* name) {
         DeviceOptions options;
         options.linkPath = TempLink(name);

@@ -23,7 +23,7 @@ using testing::Request;
 const std::string kQueryAllSettings = Inline(Request("<query_setting></query_setting>"));
 
 class SimFaultTest : public testing::SimDeviceFixture {
-protected:
+  protected:
     void StartWith(const std::string& fault) {
         DeviceOptions options = BaseOptions();
         options.faults = {fault};
@@ -149,7 +149,8 @@ TEST_F(SimFaultTest, UploadThroughAStalledLineArrivesIntact) {
     StartWith("stall-upload:6500");
     ASSERT_TRUE(transport_.Log().Open(folder_ / "command.log"));
     std::string content;
-    for (int i = 0; content.size() < 300000; ++i) content += "line " + std::to_string(i * 7919 % 100003) + "\n";
+    for (int i = 0; content.size() < 300000; ++i)
+        content += "line " + std::to_string(i * 7919 % 100003) + "\n";
     const std::string local = folder_.WriteFile("stall.py", content);
     std::string hex;
     ASSERT_TRUE(FileMd5Hex(local, hex));
@@ -161,7 +162,8 @@ TEST_F(SimFaultTest, UploadThroughAStalledLineArrivesIntact) {
     int shortWrites = 0;
     for (std::string line; std::getline(log, line);) {
         long at = 0, size = 0, written = 0;
-        if (std::sscanf(line.c_str(), "Uploading %ld/%ld bytes (%ld) complete", &at, &size, &written) == 3)
+        if (std::sscanf(line.c_str(), "Uploading %ld/%ld bytes (%ld) complete", &at, &size,
+                        &written) == 3)
             shortWrites += written != 1024 && at + written != size;
     }
     EXPECT_GT(shortWrites, 0) << "the stall did not hold up the sender";

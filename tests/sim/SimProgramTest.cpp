@@ -41,7 +41,7 @@ std::string DevsimPath() {
 
 // A running merivane-devsim with its standard output on a pipe.
 class DevsimProcess {
-public:
+  public:
     explicit DevsimProcess(std::vector<std::string> args) {
         int pipeFds[2];
         if (pipe(pipeFds) != 0) return;
@@ -93,7 +93,7 @@ public:
     }
     bool Started() const { return pid_ > 0; }
 
-private:
+  private:
     pid_t pid_ = -1;
     int out_ = -1;
 };

@@ -15,7 +15,7 @@
 namespace merivane::sim::testing {
 
 class RawClient {
-public:
+  public:
     explicit RawClient(const std::string& path) {
         fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0) return;
@@ -77,7 +77,7 @@ public:
 
     bool Failed() const { return failed_; }
 
-private:
+  private:
     int fd_ = -1;
     bool failed_ = false;
 };

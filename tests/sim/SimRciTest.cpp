@@ -94,7 +94,7 @@ TEST(SimRciTest, SetTextIsLiteral) {
 }
 
 class SimRciServiceTest : public ::testing::Test {
-protected:
+  protected:
     SimRciServiceTest() : model_(Options()), rci_(model_) {}
     static DeviceOptions Options() {
         DeviceOptions options;

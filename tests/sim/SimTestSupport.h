@@ -21,7 +21,7 @@ namespace merivane::sim::testing {
 
 // A fresh folder for one test, removed with it.
 class TempFolder {
-public:
+  public:
     TempFolder() {
         static std::atomic<int> serial{0};
         path_ = std::filesystem::temp_directory_path() /
@@ -40,7 +40,7 @@ public:
         return path;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -94,7 +94,7 @@ inline Doc ParseAnswerDocument(const std::string& answer) {
 // A device with a quiet console and the tool's transport on its link, all on
 // a clock twenty times faster than real time.
 class SimDeviceFixture : public ::testing::Test {
-protected:
+  protected:
     SimDeviceFixture() : clock_(20), scoped_(clock_) {}
 
     DeviceOptions BaseOptions() {

@@ -59,7 +59,7 @@ std::string AsSetRequest(std::string answer) {
 }
 
 class SimTransportTest : public testing::SimDeviceFixture {
-protected:
+  protected:
     // Uploads a local file with the tool's upload engine.
     void Upload(const std::string& localPath, bool firmware = false, bool mesh = false) {
         std::atomic<int> finished{0};

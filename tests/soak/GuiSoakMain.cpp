@@ -33,7 +33,8 @@ std::string LeftoverWindows(qsizetype expectedTopLevels) {
         return "a dialog is still open: \"" + modal->windowTitle().toStdString() + "\"";
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows)
-        if (window->isVisible()) return "a window is still shown: \"" + window->windowTitle().toStdString() + "\"";
+        if (window->isVisible())
+            return "a window is still shown: \"" + window->windowTitle().toStdString() + "\"";
     if (windows.size() != expectedTopLevels)
         return "top-level widgets went from " + std::to_string(expectedTopLevels) + " to " +
                std::to_string(windows.size());
@@ -48,11 +49,11 @@ int main(int argc, char** argv) {
     // The offscreen platform says for every new window that it cannot pass on
     // size hints or raise it; neither says anything about the code under test.
     static QtMessageHandler defaultHandler = nullptr;
-    defaultHandler =
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-            if (!message.contains("propagateSizeHints") && !message.contains("does not support raise"))
-                defaultHandler(type, context, message);
-        });
+    defaultHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
+                                               const QString& message) {
+        if (!message.contains("propagateSizeHints") && !message.contains("does not support raise"))
+            defaultHandler(type, context, message);
+    });
     QApplication application(argc, argv);
     const soak::Options options = soak::OptionsFromArguments(argc, argv);
 

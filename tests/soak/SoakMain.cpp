@@ -5,6 +5,7 @@
 
 int main(int argc, char** argv) {
     using namespace merivane;
-    return soak::Run(soak::OptionsFromArguments(argc, argv),
-                     [](Transport& transport) { return std::make_unique<HeadlessExecutor>(transport); });
+    return soak::Run(soak::OptionsFromArguments(argc, argv), [](Transport& transport) {
+        return std::make_unique<HeadlessExecutor>(transport);
+    });
 }

@@ -19,9 +19,9 @@
 #include "app/BatchExecutor.h"
 #include "app/Identification.h"
 #include "app/Product.h"
-#include "ops/PythonFileUpload.h"
 #include "app/SettingsApply.h"
 #include "link/Transport.h"
+#include "ops/PythonFileUpload.h"
 #include "settings/Bindings.h"
 #include "settings/DocumentStore.h"
 #include "sim/SimulatedDevice.h"
@@ -52,10 +52,20 @@ constexpr bool kAddressSanitizer = false;
 #endif
 
 const std::vector<std::string> kFaults = {
-    "silent:AT+CSQ",      "error:AT+CIMI",          "error:AT+CNUM",         "garbage",
-    "split",              "slow:300",               "echo-only:AT+CGMR",     "bad-xml:<query_state/>",
-    "silent:<query_setting></query_setting>",       "huge:AT+CGSN",          "error:at&usbinterface=22",
-    "unplug-after-bytes:1500", "corrupt-upload",    "silent:usbinterface=41",
+    "silent:AT+CSQ",
+    "error:AT+CIMI",
+    "error:AT+CNUM",
+    "garbage",
+    "split",
+    "slow:300",
+    "echo-only:AT+CGMR",
+    "bad-xml:<query_state/>",
+    "silent:<query_setting></query_setting>",
+    "huge:AT+CGSN",
+    "error:at&usbinterface=22",
+    "unplug-after-bytes:1500",
+    "corrupt-upload",
+    "silent:usbinterface=41",
 };
 
 // Every fifth cycle also sends a Python file, so the upload dialog meets the faults too.
@@ -64,7 +74,7 @@ constexpr int kUploadEvery = 5;
 // Ends the process when one cycle runs past the limit: a hang must fail the
 // run rather than stall it until an outer time-out.
 class HangWatch {
-public:
+  public:
     explicit HangWatch(int limitSeconds) : limit_(limitSeconds), thread_([this] { Watch(); }) {}
     ~HangWatch() {
         {
@@ -80,7 +90,7 @@ public:
         started_ = std::chrono::steady_clock::now();
     }
 
-private:
+  private:
     void Watch() {
         std::unique_lock<std::mutex> lock(mutex_);
         while (!done_) {
@@ -105,7 +115,8 @@ private:
 
 std::vector<std::string> ChooseFaults(std::mt19937& random) {
     std::vector<std::string> chosen;
-    for (int n = static_cast<int>(random() % 3); n > 0; --n) chosen.push_back(kFaults[random() % kFaults.size()]);
+    for (int n = static_cast<int>(random() % 3); n > 0; --n)
+        chosen.push_back(kFaults[random() % kFaults.size()]);
     // A 10 MB answer dribbled out a few bytes at a time would keep the
     // simulated line busy for the better part of an hour: never both.
     if (std::count(chosen.begin(), chosen.end(), "huge:AT+CGSN") > 0)
@@ -173,7 +184,8 @@ int Run(const Options& options, const ExecutorFactory& makeExecutor, const Cycle
         }
         if (ok && documents.SettingsNode() != nullptr) {
             std::string apn = "soak" + std::to_string(cycle) + ".example";
-            WriteBindings(BindingTable{BindText("mobile_simple/apn", &apn, "")}, documents.SettingsNode());
+            WriteBindings(BindingTable{BindText("mobile_simple/apn", &apn, "")},
+                          documents.SettingsNode());
             const ApplyOutcome outcome = ApplySettings(*executor, documents);
             applied += outcome == ApplyOutcome::Applied;
             if (clean && outcome != ApplyOutcome::Applied) {
@@ -200,18 +212,19 @@ int Run(const Options& options, const ExecutorFactory& makeExecutor, const Cycle
         }
         if (cycle == std::min(50, options.cycles)) warmRss = ResidentKb();
         if (cycle % 50 == 0)
-            std::printf("cycle %d: identified %d, applied %d, uploaded %d of %d, resident %ld kB\n", cycle,
-                        identified, applied, uploaded, uploads, ResidentKb());
+            std::printf("cycle %d: identified %d, applied %d, uploaded %d of %d, resident %ld kB\n",
+                        cycle, identified, applied, uploaded, uploads, ResidentKb());
         std::fflush(stdout);
     }
     executor.reset();
     device.Stop();
     std::filesystem::remove_all(folder);
     const long growth = ResidentKb() - warmRss;
-    std::printf("%d cycles: identified %d, applied %d, uploaded %d of %d, failed cycles %d, "
-                "resident growth after warm-up %ld kB%s\n",
-                options.cycles, identified, applied, uploaded, uploads, failures, growth,
-                kAddressSanitizer ? " (not judged under AddressSanitizer)" : "");
+    std::printf(
+        "%d cycles: identified %d, applied %d, uploaded %d of %d, failed cycles %d, "
+        "resident growth after warm-up %ld kB%s\n",
+        options.cycles, identified, applied, uploaded, uploads, failures, growth,
+        kAddressSanitizer ? " (not judged under AddressSanitizer)" : "");
     // A leak of even a small buffer per cycle shows up over hundreds of cycles.
     // AddressSanitizer holds freed memory back in its quarantine, so there the
     // resident size says nothing; its leak checker reports at exit instead.

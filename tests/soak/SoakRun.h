@@ -33,7 +33,8 @@ using CycleCheck = std::function<std::string(int cycle)>;
 // Runs the cycles with executors from `makeExecutor` and returns the exit
 // status: 0 when every clean cycle identified and applied, every check passed
 // and resident memory did not grow once the first cycles had warmed up.
-int Run(const Options& options, const ExecutorFactory& makeExecutor, const CycleCheck& afterCycle = {});
+int Run(const Options& options, const ExecutorFactory& makeExecutor,
+        const CycleCheck& afterCycle = {});
 
 }  // namespace soak
 }  // namespace merivane

@@ -12,7 +12,7 @@ namespace merivane::test {
 // side is kept open here too, so the master does not report hang-up while
 // the port under test is closed.
 class PtyPair {
-public:
+  public:
     PtyPair() {
         char name[256] = "";
         if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) return;
@@ -33,7 +33,7 @@ public:
     const std::string& SlavePath() const { return path_; }
     int Master() const { return master_; }
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;
     std::string path_;

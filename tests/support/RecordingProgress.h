@@ -8,7 +8,7 @@ namespace merivane::test {
 
 // A progress bar that only remembers where it stands.
 class RecordingProgress : public ProgressSink {
-public:
+  public:
     int Position() override { return position_; }
     void SetPosition(int position) override { position_ = position; }
     void Step() override { position_ += step_; }
@@ -21,7 +21,7 @@ public:
     int Low() const { return low_; }
     int High() const { return high_; }
 
-private:
+  private:
     std::atomic<int> position_{0};
     int step_ = 10;
     int low_ = 0;

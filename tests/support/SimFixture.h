@@ -12,7 +12,7 @@ namespace merivane::test {
 
 // A simulated device on a pseudo-terminal and a transport connected to it.
 class SimFixture : public ::testing::Test {
-protected:
+  protected:
     // Options for the device SetUp starts; tests may change them in their
     // constructor. The console starts paused, as after start-up's pause.
     sim::DeviceOptions options_ = [] {

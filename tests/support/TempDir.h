@@ -11,9 +11,10 @@ namespace merivane::test {
 
 // A fresh directory under /tmp, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "merivane-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "merivane-test-XXXXXX").string();
         if (char* made = ::mkdtemp(pattern.data())) path_ = made;
     }
     ~TempDir() {
@@ -26,7 +27,7 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -1,6 +1,6 @@
-#include "support/Clock.h"
-
 #include <gtest/gtest.h>
+
+#include "support/Clock.h"
 
 namespace merivane {
 namespace {

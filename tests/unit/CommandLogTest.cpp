@@ -1,7 +1,5 @@
-#include "link/CommandLog.h"
-
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +7,7 @@
 
 #include <filesystem>
 
+#include "link/CommandLog.h"
 #include "support/TempDir.h"
 
 namespace merivane {
@@ -36,9 +35,9 @@ TEST(CommandLogTest, BlocksAreFramedByteForByte) {
     const std::string expected =
         "1700000000 -> 1700000001 | COMMAND:\r\n" + kStar + "AT+CSQ\r\n\r\n" + kStar +
         "1700000001 -> 1700000002 (Timeout: 1000 ms) | RAW RESPONSE:\r\n" + kStar +
-        "AT+CSQ\r\n+CSQ: 17,99\r\n\r\nOK\r\n\r\n" + kStar +
-        "PARSED RESPONSE:\r\n" + kStar + "+CSQ: 17,99\r\n" + kStar + "PARSED RESULT: SUCCESS\r\n" + kStar +
-        "PARSED RESPONSE:\r\n" + kStar + "\r\n" + kStar + "PARSED RESULT: FAILURE\r\n" + kStar +
+        "AT+CSQ\r\n+CSQ: 17,99\r\n\r\nOK\r\n\r\n" + kStar + "PARSED RESPONSE:\r\n" + kStar +
+        "+CSQ: 17,99\r\n" + kStar + "PARSED RESULT: SUCCESS\r\n" + kStar + "PARSED RESPONSE:\r\n" +
+        kStar + "\r\n" + kStar + "PARSED RESULT: FAILURE\r\n" + kStar +
         "Uploading file \"/WEB/python/main.py\" with 2112 bytes.\r\n\r\n" + kStar +
         "Uploading 0/2112 bytes (1024) complete...\r\n" +
         "Finished. 2112/2112 bytes uploaded.\r\n" + kStar + "\r\n";
@@ -55,7 +54,8 @@ TEST(CommandLogTest, RunHeaderNamesProgramVersionAndStartTime) {
     ASSERT_EQ(text.substr(0, kStar.size()), kStar);
     EXPECT_EQ(text.substr(kStar.size(), 43), "Varik Merivane Version 1.0.33.0 STARTED AT ");
     ASSERT_GE(text.size(), 2 * kStar.size() + 5);
-    // The ctime form ("Thu Jan  1 00:00:00 1970") ends in a newline, right before the closing star line.
+    // The ctime form ("Thu Jan  1 00:00:00 1970") ends in a newline, right before the closing star
+    // line.
     EXPECT_EQ(text.substr(text.size() - kStar.size() - 5), "1970\n" + kStar);
 }
 

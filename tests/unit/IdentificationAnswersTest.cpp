@@ -25,7 +25,8 @@ TEST(IdentificationAnswersTest, TheTrackerIsNotAskedForTheMeshRadio) {
     const CommandList gateway = IdentificationCommands(kBrivel);
     ASSERT_EQ(gateway.size(), 12u);
     EXPECT_EQ(gateway.back().command,
-              "at&usbinterface=20,\"<rci_request version='1.1'><do_command target='zigbee'><query_setting/>"
+              "at&usbinterface=20,\"<rci_request version='1.1'><do_command "
+              "target='zigbee'><query_setting/>"
               "</do_command></rci_request>\"\r\n");
     EXPECT_EQ(gateway.back().timeout, 10000);
 }
@@ -49,26 +50,48 @@ const std::string kState =
 TEST(IdentificationAnswersTest, FailedAtCommandsStillIdentifyTheDevice) {
     DeviceIdentity identity;
     DocumentStore documents;
-    CommandList list = Answered(kKorvane, {{"", 1}, {"", 1}, {"", 1}, {"left over", 1}, {"", 1}, {"", 1}, {"", 1},
-                                           {"", 1}, {"", 1}, {kSettings, 0}, {kState, 0}});
+    CommandList list = Answered(kKorvane, {{"", 1},
+                                           {"", 1},
+                                           {"", 1},
+                                           {"left over", 1},
+                                           {"", 1},
+                                           {"", 1},
+                                           {"", 1},
+                                           {"", 1},
+                                           {"", 1},
+                                           {kSettings, 0},
+                                           {kState, 0}});
     EXPECT_TRUE(ReadIdentificationAnswers(list, kKorvane, identity, documents));
     EXPECT_EQ(identity.modemMaker, "Varik International");
     EXPECT_EQ(identity.imsi, "No SIM Inserted");
     EXPECT_EQ(identity.phoneNumber, "N/A");
     EXPECT_EQ(identity.serialNumber, "left over");
     EXPECT_NE(documents.SettingsNode(), nullptr);
-    EXPECT_NE(documents.StateNode(), nullptr) << "the raw & in the state answer must not lose the document";
+    EXPECT_NE(documents.StateNode(), nullptr)
+        << "the raw & in the state answer must not lose the document";
     EXPECT_EQ(documents.ZelboDocument(), nullptr);
 }
 
 TEST(IdentificationAnswersTest, OnlyAnEmptySettingsOrStateAnswerFailsAndStopsTheWalk) {
     DeviceIdentity identity;
     DocumentStore documents;
-    CommandList list = Answered(kBrivel, {{"", 0}, {"", 0}, {"", 0}, {"", 0}, {"", 0}, {"", 0}, {"", 0}, {"", 0},
-                                          {"", 0}, {kSettings, 0}, {"", 0}, {"<x>Currently not configured or supported</x>", 0}});
+    CommandList list = Answered(kBrivel, {{"", 0},
+                                          {"", 0},
+                                          {"", 0},
+                                          {"", 0},
+                                          {"", 0},
+                                          {"", 0},
+                                          {"", 0},
+                                          {"", 0},
+                                          {"", 0},
+                                          {kSettings, 0},
+                                          {"", 0},
+                                          {"<x>Currently not configured or supported</x>", 0}});
     EXPECT_FALSE(ReadIdentificationAnswers(list, kBrivel, identity, documents));
-    EXPECT_NE(documents.SettingsNode(), nullptr) << "the settings were loaded before the walk stopped";
-    EXPECT_TRUE(documents.ZelboPresent()) << "the mesh radio answer after the failure is not looked at";
+    EXPECT_NE(documents.SettingsNode(), nullptr)
+        << "the settings were loaded before the walk stopped";
+    EXPECT_TRUE(documents.ZelboPresent())
+        << "the mesh radio answer after the failure is not looked at";
 
     list[9].result.clear();
     EXPECT_FALSE(ReadIdentificationAnswers(list, kBrivel, identity, documents));
@@ -84,8 +107,17 @@ TEST(IdentificationAnswersTest, OnlyAnEmptySettingsOrStateAnswerFailsAndStopsThe
 TEST(IdentificationAnswersTest, AGatewayWithoutRadioModuleIsMarked) {
     DeviceIdentity identity;
     DocumentStore documents;
-    CommandList list = Answered(kBrivel, {{"", 0}, {"", 0}, {"", 0}, {"", 0}, {"", 0}, {"+15551", 0}, {"+CSQ: 9,99", 0},
-                                          {"", 0}, {"+CREG: 0,1", 0}, {kSettings, 0}, {kState, 0},
+    CommandList list = Answered(kBrivel, {{"", 0},
+                                          {"", 0},
+                                          {"", 0},
+                                          {"", 0},
+                                          {"", 0},
+                                          {"+15551", 0},
+                                          {"+CSQ: 9,99", 0},
+                                          {"", 0},
+                                          {"+CREG: 0,1", 0},
+                                          {kSettings, 0},
+                                          {kState, 0},
                                           {"<x>Currently not configured or supported</x>", 0}});
     EXPECT_TRUE(ReadIdentificationAnswers(list, kBrivel, identity, documents));
     EXPECT_FALSE(documents.ZelboPresent());

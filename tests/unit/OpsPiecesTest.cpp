@@ -30,7 +30,8 @@ TEST(DeviceAnswerExcerpt, IsShortPrintableAndSaysWhenThereWasNoAnswer) {
         {std::string(kExcerptChars, 'x'), std::string(kExcerptChars, 'x')},
         {std::string(39'000'000, 'y'), std::string(kExcerptChars, 'y') + "..."},
         // Characters, not bytes: a two-byte letter counts once and is never cut.
-        {std::string(kExcerptChars - 1, 'z') + "\xC3\xA9!", std::string(kExcerptChars - 1, 'z') + "\xC3\xA9..."},
+        {std::string(kExcerptChars - 1, 'z') + "\xC3\xA9!",
+         std::string(kExcerptChars - 1, 'z') + "\xC3\xA9..."},
     };
     for (const auto& [answer, excerpt] : cases)
         EXPECT_EQ(DeviceAnswerExcerpt(answer), excerpt) << answer.substr(0, 40);
@@ -130,8 +131,9 @@ TEST_F(ReplacementFileTest, UnwritablePlacesFailWithAReasonAndLeaveNothing) {
     test::WriteWholeFile(dir_.File("plain"), "x");
     fs::create_directory(dir_.File("folder"));
     ASSERT_EQ(::mkfifo(dir_.File("fifo").c_str(), 0600), 0);
-    for (const std::string& target : {dir_.File("missing/x.py"), dir_.File("plain/x.py"),
-                                      dir_.File("folder"), dir_.File("folder/"), dir_.File("fifo")}) {
+    for (const std::string& target :
+         {dir_.File("missing/x.py"), dir_.File("plain/x.py"), dir_.File("folder"),
+          dir_.File("folder/"), dir_.File("fifo")}) {
         ReplacementFile file(target);
         EXPECT_FALSE(file.Write("data")) << target;
         EXPECT_FALSE(file.Error().empty()) << target;

@@ -1,18 +1,20 @@
-#include "ops/SignalHistory.h"
-
 #include <gtest/gtest.h>
+
+#include "ops/SignalHistory.h"
 
 namespace merivane {
 namespace {
 
 TEST(SignalHistoryTest, CsqBecomesDbmAndRegistrationBecomesWords) {
     const std::pair<int, std::optional<int>> dbm[] = {
-        {0, -113}, {1, -111}, {17, -79}, {31, -51}, {99, std::nullopt}, {32, std::nullopt}, {-1, std::nullopt}};
+        {0, -113},          {1, -111},          {17, -79},         {31, -51},
+        {99, std::nullopt}, {32, std::nullopt}, {-1, std::nullopt}};
     for (const auto& [csq, expected] : dbm) EXPECT_EQ(CsqToDbm(csq), expected) << csq;
-    const std::pair<int, std::string> words[] = {{0, "not registered"}, {1, "registered home"}, {2, "searching"},
-                                                 {3, "denied"},         {4, "unknown"},         {5, "roaming"},
-                                                 {7, "unknown"}};
-    for (const auto& [registration, text] : words) EXPECT_EQ(RegistrationText(registration), text) << registration;
+    const std::pair<int, std::string> words[] = {
+        {0, "not registered"}, {1, "registered home"}, {2, "searching"}, {3, "denied"},
+        {4, "unknown"},        {5, "roaming"},         {7, "unknown"}};
+    for (const auto& [registration, text] : words)
+        EXPECT_EQ(RegistrationText(registration), text) << registration;
 }
 
 TEST(SignalHistoryTest, TenMinutesOfTwoSecondSamplesAreKeptAndTheOldestDropped) {

@@ -42,7 +42,8 @@ TEST(UploadRulesTest, EveryByteIsSentExactlyOnceWhateverTheSize) {
 }
 
 TEST(UploadRulesTest, DestinationFollowsTheKindOfUpload) {
-    EXPECT_EQ(UploadDestination({"/home/tech/scripts/main.py", false, false}), "/WEB/python/main.py");
+    EXPECT_EQ(UploadDestination({"/home/tech/scripts/main.py", false, false}),
+              "/WEB/python/main.py");
     EXPECT_EQ(UploadDestination({"main.py", false, false}), "/WEB/python/main.py");
     EXPECT_EQ(UploadDestination({"/tmp/Radio.EBL", false, true}), "/WEB/mesh/Radio.EBL");
     EXPECT_EQ(UploadDestination({"/tmp/any-name.bin", true, true}), "/fw/updatefw.dwl");

@@ -16,8 +16,8 @@
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
 #include "app/Startup.h"
-#include "pages/CellPage.h"
 #include "desktop/DesktopRun.h"
+#include "pages/CellPage.h"
 #include "pages/SerialPage.h"
 #include "pages/TelvoraPage.h"
 #include "sim/SimulatedDevice.h"
@@ -153,9 +153,9 @@ void ShootSettingsPages(const QString& name, const std::string& groups) {
     test::ScriptedPrompts prompts;
     HeadlessExecutor executor(app.Link());
     KestrionPropertySheet sheet(PageContext{app, prompts, executor});
-    for (PropertyPage* page : {static_cast<PropertyPage*>(&cell),
-                               static_cast<PropertyPage*>(&telvora),
-                               static_cast<PropertyPage*>(&serial)})
+    for (PropertyPage* page :
+         {static_cast<PropertyPage*>(&cell), static_cast<PropertyPage*>(&telvora),
+          static_cast<PropertyPage*>(&serial)})
         sheet.AddPage(page);
     sheet.show();
     sheet.resize(sheet.sizeHint());
