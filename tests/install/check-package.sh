@@ -48,8 +48,10 @@ for clause in "${clauses[@]}"; do
             fail "dependency $name ($relation $wanted) is not met by $installed"
     fi
 done
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qx './postinst' || fail "no postinst script"
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qx './postrm' || fail "no postrm script"
+# Listed first, then searched: grep -q leaving a pipeline early would fail it under pipefail.
+control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t)
+grep -qx './postinst' <<<"$control" || fail "no postinst script"
+grep -qx './postrm' <<<"$control" || fail "no postrm script"
 
 # --- Contents: the same files as a plain install below /usr, all owned by root.
 listing=$(dpkg-deb -c "$deb")
