@@ -14,8 +14,8 @@ class CliLinkLossTest : public CliFixture {
     void UnplugDuringIdentification(sim::SimulatedDevice& device) {
         mover_ = std::thread([&device, this] {
             while (ReceivedWith(device, "ATI9").empty() && !stop_) TheClock().SleepMs(5);
-            device.Unplug();
             unpluggedAt_ = Clock::RealNowMs();
+            device.Unplug();
         });
     }
     void TearDown() override {

@@ -25,8 +25,8 @@ class LinkLossTest : public test::SimFixture {
     void UnplugAfter(size_t commands, std::optional<uint64_t> backAfterMs) {
         mover_ = std::thread([=, this] {
             while (device_->ReceivedCommands().size() < commands && !stop_) TheClock().SleepMs(10);
+            unpluggedAt_ = TheClock().NowMs();  // before: the tool may notice at once
             device_->Unplug();
-            unpluggedAt_ = TheClock().NowMs();
             if (!backAfterMs) return;
             TheClock().SleepMs(*backAfterMs);
             device_->ClearReceivedCommands();  // from here on: what the returned device received

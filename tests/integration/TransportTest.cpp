@@ -217,7 +217,8 @@ TEST_F(TransportTest, ASendGivesUpAfterOneWindowAndLaterCommandsOfTheBatchFailAt
     transport_.BeginBatch();
     const uint64_t start = TheClock().NowMs();
     EXPECT_EQ(transport_.SendCommand("AT\r\n"), 0);
-    EXPECT_GE(TheClock().NowMs() - start, Transport::kReopenWindowMs) << "about a minute of attempts";
+    EXPECT_GE(TheClock().NowMs() - start, Transport::kReopenWindowMs)
+        << "about a minute of attempts";
     EXPECT_EQ(transport_.State(), LinkState::Lost);
     const Deadline next(100);
     EXPECT_EQ(transport_.SendCommand("AT+CSQ\r\n"), 0);
