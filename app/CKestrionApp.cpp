@@ -32,8 +32,12 @@ std::string CKestrionApp::GetProductVersionText() {
     return std::string("Version ") + MERIVANE_VERSION_TEXT;
 }
 
-bool CKestrionApp::StartCommandLog(const std::string& path) {
-    if (!transport_.Log().Open(path)) return false;
+std::string CommandLogRefusal(const std::string& path, const std::string& why) {
+    return "The command log " + path + " cannot be written (" + why + "); this run keeps no log.";
+}
+
+bool CKestrionApp::StartCommandLog(const std::string& path, std::string* why) {
+    if (!transport_.Log().Open(path, why)) return false;
     transport_.Log().WriteRunHeader(kDisplayName, GetProductVersionText(), Clock::WallSeconds());
     return true;
 }

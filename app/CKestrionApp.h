@@ -13,6 +13,9 @@ namespace merivane {
 
 class BatchExecutor;
 
+// Why the command log was not started, for a message: names the file and the reason.
+std::string CommandLogRefusal(const std::string& path, const std::string& why);
+
 // The one object that lives for the whole run: the device link (port and
 // command log), the three documents, the mesh radio flag and what
 // identification learned. It is handed to whoever needs it.
@@ -39,7 +42,7 @@ class CKestrionApp {
     static std::string GetProductVersionText();
 
     // Opens the command log (appending) and writes the run header.
-    bool StartCommandLog(const std::string& path);
+    bool StartCommandLog(const std::string& path, std::string* why = nullptr);
 
     // Quiets the device's own console: the pause command twice, straight to
     // the port, a second apart; no answer is read.

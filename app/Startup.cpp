@@ -42,7 +42,9 @@ std::string DetectionProblemDetails(const Transport& transport) {
 }
 
 void RunStartup(CKestrionApp& app, const StartupOptions& options, const StartupHooks& hooks) {
-    if (options.debug) app.StartCommandLog(options.logPath);
+    if (std::string why; options.debug && !app.StartCommandLog(options.logPath, &why))
+        hooks.prompts->Inform(CommandLogRefusal(options.logPath, why), CKestrionApp::kDisplayName,
+                              Prompts::Icon::Warning);
     app.Documents().Clear();
     app.Documents().SetZelboPresent(true);
 

@@ -258,6 +258,9 @@ std::unique_ptr<CLI::App> CommandLine(CliOptions& o) {
     app->add_flag("--yes,-y", o.yes,
                   "answer yes: confirm firmware updates, replace\n"
                   "existing files");
+    app->add_flag("--show-secrets", o.showSecrets,
+                  "show passwords and PINs in clear (otherwise\n"
+                  "\"********\")");
     app->add_option("--retries",
                     "after a failed transfer or check, try again N\n"
                     "times before giving up (default 3)")
@@ -356,6 +359,7 @@ bool ParseCliArguments(const std::vector<std::string>& arguments, CliOptions& op
 std::vector<std::string> CommandArguments(const CliOptions& options) {
     std::vector<std::string> out;
     if (options.yes) out.push_back("--yes");
+    if (options.showSecrets) out.push_back("--show-secrets");
     out.push_back("--retries=" + std::to_string(options.retries));
     if (options.hasAutostartCommand) out.push_back("--command=" + options.autostartCommand);
     if (options.document != DocumentChoice::Settings)

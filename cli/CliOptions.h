@@ -16,6 +16,7 @@ struct CliOptions {
     std::string logPath;             // --log FILE: where (default "command.log"); implies --debug
     bool json = false;               // --json: one JSON document on standard output
     bool yes = false;                // --yes: confirm, and replace existing files
+    bool showSecrets = false;        // --show-secrets: passwords and PINs in clear
     int retries = 3;                 // --retries N: Retry answers before Cancel
     std::string autostartCommand;    // --command CMDLINE (autostart)
     bool hasAutostartCommand = false;

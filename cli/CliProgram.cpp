@@ -17,13 +17,15 @@
 #include "cli/PortsCommand.h"
 #include "cli/TerminalProgress.h"
 #include "support/Interruption.h"
+#include "support/TerminalText.h"
 #include "support/TimeScale.h"
 
 namespace merivane::cli {
 namespace {
 
 int UsageError(const std::string& error) {
-    std::fprintf(stderr, "merivane-cli: %s\nTry \"merivane-cli --help\".\n", error.c_str());
+    std::fprintf(stderr, "merivane-cli: %s\nTry \"merivane-cli --help\".\n",
+                 TerminalSafe(error).c_str());
     return kExitUsage;
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "support/RegularFile.h"
+#include "support/TerminalText.h"
 #include "support/TextRules.h"
 
 namespace merivane::cli {
@@ -40,7 +41,7 @@ std::string CommandLineWording(std::string lines) {
 void CliPrompts::Say(const std::string& text) {
     const std::string lines = CommandLineWording(AsLines(text));
     messages_.push_back(lines);
-    std::fprintf(out_, "merivane-cli: %s\n", lines.c_str());
+    std::fprintf(out_, "merivane-cli: %s\n", TerminalSafe(lines, LineBreaks::Keep).c_str());
     std::fflush(out_);
 }
 

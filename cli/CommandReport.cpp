@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "support/TerminalText.h"
 #include "support/TextRules.h"
 
 namespace merivane::cli {
@@ -35,10 +36,11 @@ std::string Table(const std::vector<std::vector<std::string>>& rows) {
     return out;
 }
 
-// A value as a line of plain text: texts as they are, numbers in decimal, flags "yes"/"no",
-// null empty; lists and objects as JSON.
+// A value as a line of plain text: texts as they are (controls escaped, so a value cannot
+// forge a line or steer the terminal), numbers in decimal, flags "yes"/"no", null empty;
+// lists and objects as JSON.
 std::string PlainText(const Json& value) {
-    if (value.is_string()) return value.get<std::string>();
+    if (value.is_string()) return TerminalSafe(value.get<std::string>());
     if (value.is_boolean()) return value.get<bool>() ? "yes" : "no";
     if (value.is_null()) return {};
     return JsonText(value);
@@ -117,7 +119,7 @@ void CommandReport::Print(bool json, const std::vector<std::string>& messages, F
         std::fputs(RenderText(check_ ? WithWouldChange(data_, Changed()) : data_).c_str(), out);
     }
     std::fflush(out);
-    if (!Ok()) std::fprintf(err, "merivane-cli: %s\n", error_.c_str());
+    if (!Ok()) std::fprintf(err, "merivane-cli: %s\n", TerminalSafe(error_).c_str());
     std::fflush(err);
 }
 
@@ -138,14 +140,14 @@ std::string RenderText(const Json& data) {
     };
     for (const auto& [key, value] : data.items()) {
         if (value.is_primitive()) {
-            pairs.push_back({key, PlainText(value)});
+            pairs.push_back({TerminalSafe(key), PlainText(value)});
             continue;
         }
         flushPairs();
         if (value.is_object()) {
             // A setting the device does not have has no line (its JSON value is null).
             for (const auto& [name, item] : value.items())
-                if (!item.is_null()) out += name + "=" + PlainText(item) + "\n";
+                if (!item.is_null()) out += TerminalSafe(name) + "=" + PlainText(item) + "\n";
         } else {
             out += ListText(value);
         }

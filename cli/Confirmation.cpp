@@ -8,6 +8,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliPrompts.h"
 #include "cli/CommandReport.h"
+#include "support/TerminalText.h"
 
 namespace merivane::cli {
 
@@ -27,7 +28,7 @@ bool Confirm(const CliOptions& options, const std::string& devices, CliPrompts& 
         report.Fail(kExitUsage, question + " There is no terminal to ask on; add --yes.");
         return false;
     }
-    std::fprintf(stderr, "%s [y/N] ", question.c_str());
+    std::fprintf(stderr, "%s [y/N] ", TerminalSafe(question).c_str());
     std::fflush(stderr);
     std::string answer;
     std::getline(std::cin, answer);

@@ -15,6 +15,7 @@
 #include "cli/CommandReport.h"
 #include "cli/ExitCodes.h"
 #include "cli/PortDiscovery.h"
+#include "support/TerminalText.h"
 
 extern char** environ;
 
@@ -105,7 +106,8 @@ void ForwardMessages(DeviceProcess& device, bool atEnd) {
         if (line.rfind("merivane-cli: ", 0) == 0) line.erase(0, 14);
         if (line.empty()) continue;
         device.lastMessage = line;
-        std::fprintf(stderr, "[%s] %s\n", device.port.c_str(), line.c_str());
+        std::fprintf(stderr, "[%s] %s\n", TerminalSafe(device.port).c_str(),
+                     TerminalSafe(line).c_str());
     }
     std::fflush(stderr);
 }
@@ -119,7 +121,8 @@ void ForwardOutput(DeviceProcess& device, bool json) {
         if (json)
             std::fprintf(stdout, "%s\n", line.c_str());
         else
-            std::fprintf(stdout, "[%s] %s\n", device.port.c_str(), line.c_str());
+            std::fprintf(stdout, "[%s] %s\n", TerminalSafe(device.port).c_str(),
+                         TerminalSafe(line).c_str());
     }
     std::fflush(stdout);
 }
@@ -229,7 +232,8 @@ void PrintJson(const CliOptions& options, const std::vector<DeviceProcess>& devi
 void PrintText(const std::vector<DeviceProcess>& devices) {
     for (const DeviceProcess& device : devices) {
         if (device.output.empty()) continue;
-        std::printf("== %s ==\n%s", device.port.c_str(), device.output.c_str());
+        std::printf("== %s ==\n%s", TerminalSafe(device.port).c_str(),
+                    TerminalSafe(device.output, LineBreaks::Keep).c_str());
         if (device.output.back() != '\n') std::printf("\n");
     }
     Json rows = Json::array();

@@ -77,8 +77,8 @@ bool DeviceSession::OpenPort(CommandReport& report) {
 }
 
 bool DeviceSession::Start(CommandReport& report) {
-    if (options_.debug && !app_.StartCommandLog(options_.LogPath()))
-        prompts_.Say("The command log " + options_.LogPath() + " cannot be written.");
+    if (std::string why; options_.debug && !app_.StartCommandLog(options_.LogPath(), &why))
+        prompts_.Say(CommandLogRefusal(options_.LogPath(), why));
     app_.Documents().Clear();
     app_.Documents().SetZelboPresent(true);
     if (!OpenPort(report)) return false;

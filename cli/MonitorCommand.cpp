@@ -12,6 +12,7 @@
 #include "ops/SignalPoll.h"
 #include "support/Clock.h"
 #include "support/Interruption.h"
+#include "support/TerminalText.h"
 
 namespace merivane::cli {
 namespace {
@@ -42,7 +43,7 @@ std::string SampleLine(const SignalSample& sample, const SignalMeter& meter,
                   IsoUtc(sample.timeMs).c_str(), sample.csq,
                   dbm ? (std::to_string(*dbm) + " dBm").c_str() : "unknown", meter.lit, meter.scale,
                   RegistrationText(sample.registration));
-    return text;
+    return TerminalSafe(text);
 }
 
 }  // namespace

@@ -33,10 +33,10 @@ Assignments ReadAssignments(const std::vector<std::string>& arguments) {
 
 // Settings by path as the report's "values" (null for a path the device does not report).
 Json ValuesOf(const std::vector<std::string>& paths,
-              const std::vector<std::optional<std::string>>& values) {
+              const std::vector<std::optional<std::string>>& values, bool showSecrets) {
     Json object = Json::object();
     for (size_t i = 0; i < paths.size(); ++i)
-        object[paths[i]] = values[i] ? Json(*values[i]) : Json();
+        object[paths[i]] = values[i] ? Json(ShownValue(paths[i], *values[i], showSecrets)) : Json();
     return object;
 }
 
@@ -59,6 +59,7 @@ bool AllAreSettings(xmlNode* settings, const std::vector<std::string>& paths,
 
 // Sends the settings, waits for them to take effect and reports what the device took.
 void Apply(DeviceSession& session, const Assignments& set, CommandReport& report) {
+    const bool showSecrets = session.Options().showSecrets;
     DocumentStore& documents = session.App().Documents();
     WriteSettingValues(documents.SettingsNode(), set.inOrder);
     const ApplyOutcome outcome = session.App().ApplySettings(session.Executor());
@@ -69,17 +70,20 @@ void Apply(DeviceSession& session, const Assignments& set, CommandReport& report
     report.MarkChanged();
 
     const auto after = ReadSettingValues(documents.SettingsNode(), set.paths);
-    report.Data()["values"] = ValuesOf(set.paths, after);
+    report.Data()["values"] = ValuesOf(set.paths, after, showSecrets);
     if (outcome == ApplyOutcome::ReadBackFailed) {
         report.Fail(kExitFailed, "the device did not send its settings back after taking them");
         return;
     }
     for (size_t i = 0; i < set.paths.size(); ++i) {
-        const std::string& wanted = set.wanted.at(set.paths[i]);
+        const std::string& path = set.paths[i];
+        const std::string& wanted = set.wanted.at(path);
         if (after[i] && *after[i] == wanted) continue;
-        report.Fail(kExitFailed, "the device did not take " + set.paths[i] + "=" + wanted +
-                                     (after[i] ? " (it reports \"" + *after[i] + "\")"
-                                               : " (it no longer reports the setting)"));
+        report.Fail(
+            kExitFailed,
+            "the device did not take " + path + "=" + ShownValue(path, wanted, showSecrets) +
+                (after[i] ? " (it reports \"" + ShownValue(path, *after[i], showSecrets) + "\")"
+                          : " (it no longer reports the setting)"));
     }
 }
 
@@ -96,17 +100,19 @@ void RunSet(DeviceSession& session, CommandReport& report) {
     if (!AllAreSettings(settings, set.paths, before, report)) return;
 
     report.ListChanges();
+    const bool showSecrets = session.Options().showSecrets;
     bool anyDiffers = false;
     Json compared = Json::array();
     for (size_t i = 0; i < set.paths.size(); ++i) {
-        const std::string& wanted = set.wanted.at(set.paths[i]);
+        const std::string& path = set.paths[i];
+        const std::string& wanted = set.wanted.at(path);
         const bool differs = *before[i] != wanted;
         anyDiffers = anyDiffers || differs;
-        if (differs) report.AddChange(set.paths[i], *before[i], wanted);
-        compared.push_back({{"path", set.paths[i]},
-                            {"current", *before[i]},
-                            {"wanted", wanted},
-                            {"change", differs}});
+        const std::string current = ShownValue(path, *before[i], showSecrets);
+        const std::string shownWanted = ShownValue(path, wanted, showSecrets);
+        if (differs) report.AddChange(path, current, shownWanted);
+        compared.push_back(
+            {{"path", path}, {"current", current}, {"wanted", shownWanted}, {"change", differs}});
     }
     if (session.Options().check) {
         report.Data()["settings"] = std::move(compared);
@@ -114,7 +120,7 @@ void RunSet(DeviceSession& session, CommandReport& report) {
     }
     if (!anyDiffers) {
         // Sending the same values again would only cost the device its settle pause.
-        report.Data()["values"] = ValuesOf(set.paths, before);
+        report.Data()["values"] = ValuesOf(set.paths, before, showSecrets);
         session.Prompter().Say("The device has these values already; nothing was sent.");
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "settings/BindingHost.h"
 #include "settings/Bindings.h"
+#include "settings/SecretSettings.h"
 #include "settings/SettingPath.h"
 
 namespace merivane::cli {
@@ -48,6 +49,10 @@ void WriteSettingValues(xmlNode* start,
         table.push_back(BindText(path, &values.back(), ""));
     }
     WriteBindings(table, start);
+}
+
+std::string ShownValue(const std::string& path, const std::string& value, bool showSecrets) {
+    return showSecrets ? value : ShownSettingValue(path, value);
 }
 
 bool NamesGroup(xmlNode* start, const std::string& path) {

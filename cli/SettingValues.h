@@ -19,6 +19,10 @@ std::vector<std::optional<std::string>> ReadSettingValues(xmlNode* start,
 void WriteSettingValues(xmlNode* start,
                         const std::vector<std::pair<std::string, std::string>>& assignments);
 
+// A setting's value as the command line shows it: a secret's as "********" unless
+// `showSecrets`.
+std::string ShownValue(const std::string& path, const std::string& value, bool showSecrets);
+
 // True when `path` resolves to an element that holds other elements: a group of
 // settings, which a text value would wipe out.
 bool NamesGroup(xmlNode* start, const std::string& path);

@@ -78,7 +78,9 @@ void RunGet(DeviceSession& session, CommandReport& report) {
     Json found = Json::object();
     std::vector<std::string> missing;
     for (size_t i = 0; i < paths.size(); ++i) {
-        found[paths[i]] = values[i] ? Json(*values[i]) : Json();
+        found[paths[i]] =
+            values[i] ? Json(ShownValue(paths[i], *values[i], session.Options().showSecrets))
+                      : Json();
         if (!values[i]) missing.push_back(paths[i]);
     }
     report.Data()["values"] = found;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/TerminalText.h"
+
 namespace merivane::cli {
 namespace {
 
@@ -42,7 +44,7 @@ void TerminalProgress::SetStepSize(int step) {
 
 void TerminalProgress::ShowStep(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
-    text_ = text.substr(0, kTextRoom);
+    text_ = TerminalSafe(text).substr(0, kTextRoom);
     Draw();
 }
 

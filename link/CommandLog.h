@@ -17,7 +17,10 @@ class CommandLog {
     CommandLog(const CommandLog&) = delete;
     CommandLog& operator=(const CommandLog&) = delete;
 
-    bool Open(const std::string& path);
+    // Creates the log, or appends to one of this user's that only they can read and
+    // write. False, with the reason in `why` (worded to follow "cannot be written ("), for
+    // a symbolic link, another user's file or one others may read.
+    bool Open(const std::string& path, std::string* why = nullptr);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
 

@@ -6,14 +6,11 @@
 #include "app/Prompts.h"
 #include "ops/OpsMessages.h"
 #include "settings/DocumentStore.h"
+#include "settings/SettingsRequest.h"
 #include "support/ReplacementFile.h"
 
 namespace merivane {
 namespace {
-
-// A backup holds the APN password and the SIM PIN: a new one is readable by its owner only.
-// One that replaces an older file keeps that file's permissions.
-constexpr mode_t kNewBackupMode = 0600;
 
 // The document as the XML library saves it to a file.
 bool DumpDocument(xmlDoc* document, std::string& text) {
@@ -45,11 +42,11 @@ BackupOutcome BackupSettings(const DocumentStore& documents, Prompts& prompts) {
 
 BackupOutcome SaveSettingsBackup(const DocumentStore& documents, const std::string& path,
                                  Prompts& prompts) {
+    // Only the settings groups, whatever else the device's answer held.
+    const XmlDocPtr backup = BuildSettingsRequest(SetSettingElement(documents.SettingsDocument()));
     std::string text;
-    if (documents.SettingsDocument() == nullptr ||
-        !DumpDocument(documents.SettingsDocument(), text))
-        return SayNothingToBackUp(prompts);
-    ReplacementFile file(path, kNewBackupMode);
+    if (backup == nullptr || !DumpDocument(backup.get(), text)) return SayNothingToBackUp(prompts);
+    ReplacementFile file(path, FileSecrecy::Secret);
     if (file.Write(text) && file.Commit()) return BackupOutcome::Saved;
     prompts.Inform(FillIn("The settings could not be saved to %s (%s).", {path, file.Error()}),
                    kErrorCaption, Prompts::Icon::Error);

@@ -24,10 +24,11 @@ enum class BackupOutcome {
 // Asks where to save (proposing "backup.cfg") and saves the settings document there.
 BackupOutcome BackupSettings(const DocumentStore& documents, Prompts& prompts);
 
-// Saves the settings document to `path` as the XML library writes a document (declaration,
-// then the "rci_request"/"set_setting" request), through a temporary file that takes the
-// name only when complete. A new file is readable by its owner only; a file replaced keeps
-// its permissions. Failures and a missing document are said through `prompts`.
+// Saves the settings groups of the settings document to `path` as the XML library writes a
+// document (declaration, then the "rci_request"/"set_setting" request; nothing else the
+// device's answer held), through a temporary file that takes the name only when complete.
+// The file is readable by its owner only, also when it replaces a wider one. Failures and a
+// missing document are said through `prompts`.
 BackupOutcome SaveSettingsBackup(const DocumentStore& documents, const std::string& path,
                                  Prompts& prompts);
 

@@ -2,12 +2,15 @@
 
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
+#include "app/Product.h"
 #include "app/Prompts.h"
 #include "ops/OpsMessages.h"
 #include "settings/DocumentParser.h"
 #include "settings/DocumentSerializer.h"
 #include "settings/DocumentStore.h"
+#include "settings/ElementSearch.h"
 #include "settings/RciRequests.h"
+#include "settings/SettingsRequest.h"
 #include "support/RegularFile.h"
 
 namespace merivane {
@@ -19,14 +22,21 @@ void SayError(Prompts& prompts, const std::string& text) {
     prompts.Inform(text, kErrorCaption, Prompts::Icon::Error);
 }
 
-// A configuration backup is a settings request: "rci_request" holding "set_setting".
-bool IsSettingsRequest(xmlDoc* document) {
-    const xmlNode* root = xmlDocGetRootElement(document);
-    if (root == nullptr || xmlStrcmp(root->name, BAD_CAST "rci_request") != 0) return false;
-    for (const xmlNode* child = root->children; child != nullptr; child = child->next)
-        if (child->type == XML_ELEMENT_NODE && xmlStrcmp(child->name, BAD_CAST "set_setting") == 0)
-            return true;
-    return false;
+// The product whose settings a backup holds: only the tracker has the vehicle (OBD-II) group.
+const char* BackupProduct(xmlNode* setSetting) {
+    return FindChildElement(setSetting, kElementNodeType, "obd") != nullptr ? kKorvane : kBrivel;
+}
+
+// True when the backup suits the device, or the user takes another product's anyway.
+bool ProductAccepted(const std::string& path, xmlNode* setSetting, Prompts& prompts) {
+    const std::string from = BackupProduct(setSetting);
+    if (g_product.empty() || from == g_product) return true;
+    const std::string question = FillIn(
+        "The file %s holds the settings of a %s, but this device is a %s. Its settings may not "
+        "suit this device. Restore it anyway?",
+        {path, from, g_product});
+    return prompts.YesNo(question, CKestrionApp::kDisplayName, Prompts::Icon::Warning) ==
+           Prompts::Answer::Yes;
 }
 
 }  // namespace
@@ -49,14 +59,19 @@ RestoreOutcome RestoreSettings(const std::string& path, DocumentStore& documents
         SayError(prompts, FillIn(kCannotReadFilePattern, {path, why}));
         return RestoreOutcome::Refused;
     }
+    // Only the settings groups travel, in a request made here: anything else a file holds
+    // (other operations, comments, text after the root) would reach the device as commands.
     const XmlDocPtr backup = ParseDocumentFile(path, kMaxBackupFileBytes);
-    const std::string text = backup && IsSettingsRequest(backup.get())
-                                 ? SerializeForSending(backup.get())
-                                 : std::string();
+    const XmlDocPtr request = IsPureSettingsRequest(backup.get())
+                                  ? BuildSettingsRequest(SetSettingElement(backup.get()))
+                                  : nullptr;
+    const std::string text = SerializeForSending(request.get());
     if (text.empty()) {
         SayError(prompts, FillIn("The file %s is not a configuration backup.", {path}));
         return RestoreOutcome::Refused;
     }
+    if (!ProductAccepted(path, SetSettingElement(request.get()), prompts))
+        return RestoreOutcome::Refused;
 
     // The settings first, on their own: a device that refuses them keeps its own
     // and is not restarted for nothing.

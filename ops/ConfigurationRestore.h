@@ -23,10 +23,12 @@ enum class RestoreOutcome {
     SettingsNotReadBack,  // sent, but no settings came back: the settings slot is empty (said)
 };
 
-// Sends a configuration backup file to the device as it is (serialised as every
-// document is for sending), reboots the device and reads its settings back. A file
-// that is no settings request (root "rci_request" holding "set_setting") is refused
-// unsent; a device that refuses the settings is not rebooted.
+// Sends the settings groups of a configuration backup file to the device in a request of
+// their own (serialised as every document is for sending), reboots the device and reads
+// its settings back. A file that holds anything but a settings request (root
+// "rci_request" holding only "set_setting") is refused unsent; so is another product's
+// backup unless the user takes it when asked; a device that refuses the settings is not
+// rebooted.
 RestoreOutcome RestoreSettings(const std::string& path, DocumentStore& documents,
                                BatchExecutor& executor, Prompts& prompts);
 

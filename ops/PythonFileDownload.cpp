@@ -42,8 +42,11 @@ class FileDownload {
                 return report;
             }
             const std::string bytes = Base64DecodeToString(file.content);
-            const std::string suggested = SuggestedSaveName(file.devicePath, entry_.name);
-            switch (Save(suggested, bytes, deviceDigest, report.savedPath)) {
+            if (const std::string wrong = WrongFile(file, bytes); !wrong.empty()) {
+                if (Ask(wrong) == Prompts::Answer::Retry) continue;
+                return report;
+            }
+            switch (Save(bytes, deviceDigest, report.savedPath)) {
                 case SaveResult::Saved:
                     report.outcome = DownloadOutcome::Saved;
                     return report;
@@ -83,13 +86,26 @@ class FileDownload {
         return prompts_.RetryCancel(text, kErrorCaption, Prompts::Icon::Error);
     }
 
+    // Why the answer is not the file asked for, or empty when it is: the device must name
+    // the file requested and send no more bytes than it listed. The digest judges the rest.
+    std::string WrongFile(const FetchedFile& file, const std::string& bytes) const {
+        const std::string asked = std::string(rci::kPythonFolder) + entry_.name;
+        if (file.devicePath != asked)
+            return FillIn(kDownloadOtherFilePattern, {DeviceAnswerExcerpt(file.devicePath), asked});
+        if (bytes.size() > *entry_.size)
+            return FillIn(kDownloadLongerPattern,
+                          {std::to_string(bytes.size()), entry_.name, entry_.sizeText});
+        return {};
+    }
+
     // The save dialog until the bytes are in place, the user cancels, or the digest fails.
-    SaveResult Save(const std::string& suggested, const std::string& bytes,
-                    const std::string& deviceDigest, std::string& savedPath) {
+    // The name proposed is the one the user picked from the list, never one from the answer.
+    SaveResult Save(const std::string& bytes, const std::string& deviceDigest,
+                    std::string& savedPath) {
         for (;;) {
-            const std::string path = prompts_.SaveFile(suggested, "", "");
+            const std::string path = prompts_.SaveFile(DefaultLocalName(entry_.name), "", "");
             if (path.empty()) return SaveResult::Cancelled;
-            ReplacementFile file(path);
+            ReplacementFile file(path, FileSecrecy::OwnerOnly);
             if (!file.Write(bytes)) {
                 SayCannotWrite(path, file.Error());
                 continue;
@@ -160,10 +176,9 @@ bool ReadFetchedFile(std::string_view answer, FetchedFile& file) {
     return true;
 }
 
-std::string SuggestedSaveName(const std::string& devicePath, const std::string& fallback) {
-    const size_t slash = devicePath.find_last_of('/');
-    const std::string name = slash == std::string::npos ? devicePath : devicePath.substr(slash + 1);
-    return rci::CheckDeviceFileName(name, nullptr) ? name : fallback;
+std::string DefaultLocalName(const std::string& deviceName) {
+    if (deviceName.empty() || deviceName.front() == '.') return {};
+    return rci::CheckDeviceFileName(deviceName, nullptr) ? deviceName : std::string();
 }
 
 std::vector<DownloadReport> DownloadPythonFiles(const std::vector<PythonFileEntry>& entries,

@@ -23,6 +23,17 @@ inline constexpr char kDownloadMismatchPattern[] =
     "File download failed.  MD5 sum should have been %s, but came back as %s.\r\n"
     "Select Retry to attempt the file download again.";
 
+// Retry/Cancel when the answer is not the file asked for: the name the device sent, then
+// the device path asked for.
+inline constexpr char kDownloadOtherFilePattern[] =
+    "File download failed: the device sent the file %s when %s was asked for.\r\n"
+    "Select Retry to attempt the file download again.";
+// Retry/Cancel when the answer holds more bytes than the list said: bytes sent, the name,
+// the listed size.
+inline constexpr char kDownloadLongerPattern[] =
+    "File download failed: the device sent %s bytes for %s, which it listed with %s bytes.\r\n"
+    "Select Retry to attempt the file download again.";
+
 // The file inside the answer to a get_file request.
 struct FetchedFile {
     std::string devicePath;  // the "name" attribute of "get_file"
@@ -33,9 +44,11 @@ struct FetchedFile {
 // and its child "data". False when the answer holds no document or lacks those elements.
 bool ReadFetchedFile(std::string_view answer, FetchedFile& file);
 
-// The file name to propose for saving: the device path's part after its last "/" when
-// that is a plain file name, else `fallback`. Never a path.
-std::string SuggestedSaveName(const std::string& devicePath, const std::string& fallback);
+// The local name a download is saved under unless the user gives another: the device
+// file's name itself. Empty (no name proposed) for a name that is no plain file name or
+// that starts with a dot: a hidden file such as ".bashrc" or ".profile" is run by other
+// programs, so it is never made without the user naming it.
+std::string DefaultLocalName(const std::string& deviceName);
 
 enum class DownloadOutcome {
     Saved,     // written and checked; `savedPath` holds the file
@@ -50,7 +63,8 @@ struct DownloadReport {
     std::string savedPath;
 };
 
-// Fetches each entry in turn: the device's digest, the file, the save dialog, then the
+// Fetches each entry in turn: the device's digest, the file (which must be the file asked
+// for and no longer than listed), the save dialog, then the
 // bytes go to a temporary file beside the chosen one, whose digest must equal the
 // device's before it takes the chosen name; a file already there is never touched by a
 // failed download. A fetch without a file and a mismatch offer Retry and Cancel; a chosen

@@ -41,6 +41,12 @@ UploadResult UploadPythonFile(const std::string& localPath, BatchExecutor& execu
     plan.verifyBatch.push_back({digestCommand, kVerifyingUploadMessage, 30000});
     AppendPythonFileListRequest(plan.verifyBatch);
     plan.digestEachAttempt = true;
+    // A list that came back without the file says it was not stored, whatever the digest;
+    // a list that did not come back says nothing.
+    plan.listed = [name = LocalFileName(localPath)](const CommandList& batch) {
+        const PythonFileListing listing = ReadListAnswer(batch);
+        return !listing.answered || FindPythonFile(listing, name) != nullptr;
+    };
     plan.mismatchText = [&](const std::string&, const std::string&) {
         return FillIn(kUploadMismatchPattern, {localPath});
     };

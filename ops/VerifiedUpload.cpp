@@ -21,7 +21,8 @@ VerifiedUploadResult RunVerifiedUpload(const VerifiedUploadPlan& plan, BatchExec
         const std::string device = result.verifyBatch.empty()
                                        ? std::string()
                                        : DigestFromAnswer(result.verifyBatch.front().result);
-        if (DigestsMatch(localTaken, local, device)) {
+        if (DigestsMatch(localTaken, local, device) &&
+            (!plan.listed || plan.listed(result.verifyBatch))) {
             result.verified = true;
             return result;
         }

@@ -20,6 +20,10 @@ struct VerifiedUploadPlan {
     CommandList beforeRetry;
     // Take the local digest again before every attempt, not only before the first.
     bool digestEachAttempt = false;
+    // When given, also judges the verify batch's answers: false when they show the file
+    // was not stored (a device's file list without it), so that a matching digest alone
+    // is no verified upload.
+    std::function<bool(const CommandList& verifyBatch)> listed;
     // The Retry/Cancel message after a mismatch, from the local and the device's digest.
     std::function<std::string(const std::string& localDigest, const std::string& deviceDigest)>
         mismatchText;

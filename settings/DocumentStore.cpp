@@ -26,12 +26,32 @@ xmlNode* MakeSetRequest(xmlNode* root, xmlNode* parent) {
     return query->children;
 }
 
+// Takes away every node of the document but the root (and its document type), and every
+// child of the root but `keep`. A settings answer is sent back whole by Apply, so anything
+// a device put beside its settings (further operations, comments or text around them)
+// would otherwise go back to it as commands.
+void KeepOnly(xmlDoc* document, xmlNode* root, xmlNode* keep) {
+    const auto removeSiblings = [](xmlNode* first, const xmlNode* kept) {
+        for (xmlNode* node = first; node != nullptr;) {
+            xmlNode* next = node->next;
+            if (node != kept && node->type != XML_DTD_NODE) {
+                xmlUnlinkNode(node);
+                xmlFreeNode(node);
+            }
+            node = next;
+        }
+    };
+    removeSiblings(document->children, root);
+    removeSiblings(root->children, keep);
+}
+
 DocumentSlot ParseSettings(std::string_view answer) {
     DocumentSlot slot;
     slot.document = ParseAnswerDocument(answer, kSettingsName);
     if (slot.document == nullptr) return slot;
     xmlNode* root = xmlDocGetRootElement(slot.document.get());
     slot.startNode = MakeSetRequest(root, root);
+    if (slot.startNode != nullptr) KeepOnly(slot.document.get(), root, slot.startNode->parent);
     return slot;
 }
 

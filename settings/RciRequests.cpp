@@ -87,6 +87,12 @@ bool CheckDeviceFileName(const std::string& name, std::string* why) {
             SetWhy(why, "The file name contains a slash or a backslash.");
             return false;
         }
+        // Device paths travel unquoted in some commands, where a modem's command parser
+        // may take ";" as the start of another command and "," as the next argument.
+        if (c == ';' || c == ',') {
+            SetWhy(why, "The file name contains a semicolon or a comma.");
+            return false;
+        }
     }
     return true;
 }

@@ -48,8 +48,8 @@ std::string InlineCommand(std::string_view request);
 
 // True when `name` can be used as a device file name in a request or device command: not
 // empty, at most kMaxDeviceFileNameBytes long, no control character (line ends and tabs
-// included), no double quote, no "/" or "\", and not "." or "..". Otherwise false, with a
-// sentence saying why in `why` (when given).
+// included), no double quote, no "/" or "\", no ";" or ",", and not "." or "..". Otherwise
+// false, with a sentence saying why in `why` (when given).
 bool CheckDeviceFileName(const std::string& name, std::string* why);
 
 // The requests that name a device file. Each checks `name` first; on refusal it returns

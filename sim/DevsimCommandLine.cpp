@@ -12,7 +12,8 @@ namespace {
 constexpr char kNotes[] =
     "faults: silent:CMD error:CMD echo-only:CMD bad-xml:CMD huge:CMD garbage split slow:MS\n"
     "        unplug-after-bytes:N corrupt-upload corrupt-download\n"
-    "        stall-upload:MS chatter-forever\n"
+    "        stall-upload:MS chatter-forever other-file:PATH longer-download:N\n"
+    "        unlisted:NAME extra-operations hostile-text\n"
     "signals: SIGUSR1 unplugs the device, SIGUSR2 plugs it in again (a new terminal\n"
     "         behind the same link)\n"
     "MERIVANE_TIME_SCALE=N runs the device's delays N times faster";

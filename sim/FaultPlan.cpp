@@ -29,6 +29,11 @@ constexpr FaultName kNames[] = {
     {"corrupt-download", FaultPlan::Kind::CorruptDownload, Arg::None},
     {"stall-upload", FaultPlan::Kind::StallUpload, Arg::Number},
     {"chatter-forever", FaultPlan::Kind::ChatterForever, Arg::None},
+    {"other-file", FaultPlan::Kind::OtherFile, Arg::Command},
+    {"unlisted", FaultPlan::Kind::Unlisted, Arg::Command},
+    {"longer-download", FaultPlan::Kind::LongerDownload, Arg::Number},
+    {"extra-operations", FaultPlan::Kind::ExtraOperations, Arg::None},
+    {"hostile-text", FaultPlan::Kind::HostileText, Arg::None},
 };
 
 constexpr FaultPlan::Kind kCommandPrecedence[] = {
@@ -108,6 +113,14 @@ std::optional<uint64_t> FaultPlan::Number(Kind kind) const {
     std::lock_guard lock(mutex_);
     for (const Fault& fault : faults_) {
         if (fault.kind == kind) return fault.number;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> FaultPlan::Text(Kind kind) const {
+    std::lock_guard lock(mutex_);
+    for (const Fault& fault : faults_) {
+        if (fault.kind == kind) return fault.command;
     }
     return std::nullopt;
 }

@@ -26,6 +26,13 @@ namespace merivane::sim {
 //   stall-upload:MS       the next upload's data stops being read for MS real
 //                         milliseconds after its first bytes (a stuck line)
 //   chatter-forever       console lines that never stop, paused or not
+//   other-file:PATH       file fetches answer with the file named PATH instead
+//   longer-download:N     files fetched carry N bytes more than the list says
+//   unlisted:NAME         file lists leave out the file NAME, which stays stored
+//   extra-operations      the settings answer carries further operations beside
+//                         its settings and a command line after its document
+//   hostile-text          identity answers carry terminal escape sequences,
+//                         line feeds and bidirectional overrides
 // CMD is matched as a substring of the command line, ignoring case.
 // Safe to use from several threads.
 class FaultPlan {
@@ -44,6 +51,11 @@ class FaultPlan {
         CorruptDownload,
         StallUpload,
         ChatterForever,
+        OtherFile,
+        Unlisted,
+        LongerDownload,
+        ExtraOperations,
+        HostileText,
     };
 
     // Adds one fault; false (and nothing added) for a spec that is not understood.
@@ -56,6 +68,8 @@ class FaultPlan {
     bool Has(Kind kind) const;
     // The number of a numeric fault (slow, unplug-after-bytes, stall-upload), if switched on.
     std::optional<uint64_t> Number(Kind kind) const;
+    // The text of a fault whose argument is a text (other-file), if switched on.
+    std::optional<std::string> Text(Kind kind) const;
     // Removes a one-shot fault (unplug-after-bytes, corrupt-upload,
     // corrupt-download, stall-upload) and says
     // whether it was there.

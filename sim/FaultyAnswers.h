@@ -17,6 +17,29 @@ std::string BrokenXml(std::string_view body);
 // no file content.
 bool CorruptFileContent(std::string& body);
 
+// A get_file answer made to name `path` as the file it carries. False when `body` is
+// no file answer.
+bool RenameFetchedFile(std::string& body, const std::string& path);
+
+// A file list answer without the entry of the file `name`. False when it has none.
+bool LeaveOutOfList(std::string& body, const std::string& name);
+
+// A get_file answer whose file carries `extra` more bytes than the stored one. False when
+// `body` is no file answer.
+bool LengthenFetchedFile(std::string& body, size_t extra);
+
+// A full settings answer with further operations beside its settings (a factory reset, a
+// file removal) and, after the document, a comment holding a second command line. False
+// when `body` is no settings answer.
+bool AddForeignOperations(std::string& body);
+
+// A value meant to attack the terminal that shows it: an OSC 52 clipboard write, a title
+// change, screen clearing, a raw C1 CSI, a right-to-left override and a line feed that
+// would forge a line of its own.
+inline constexpr char kHostileText[] =
+    "35693\x1b]52;c;cHduZWQ=\x07\x1b]0;owned\x07\x1b[2J\xc2\x9b2J\xe2\x80\xae"
+    "803\nimsi: 001019999999999";
+
 // More than kHugeAnswerBytes of console-like filler text, put in front of an
 // answer by the "huge" fault.
 std::string HugeFiller();

@@ -431,6 +431,7 @@ void SimulatedDevice::Answer(Frame frame) {
         faults_.Take(FaultPlan::Kind::CorruptDownload);
         log_.Note("file content sent with one byte changed");
     }
+    ShapeHostileAnswer(frame.text, reply);
 
     const std::optional<uint64_t> slow = faults_.Number(FaultPlan::Kind::Slow);
     if ((!slow || waiter_.Sleep(*slow)) && writer_.Write(Compose(reply))) {
@@ -439,6 +440,25 @@ void SimulatedDevice::Answer(Frame frame) {
     }
     // The device has acted on the command whether or not its answer got out.
     Follow(reply);
+}
+
+void SimulatedDevice::ShapeHostileAnswer(const std::string& command, Reply& reply) {
+    if (const auto path = faults_.Text(FaultPlan::Kind::OtherFile);
+        path && RenameFetchedFile(reply.body, *path))
+        log_.Note("file answer names " + TrafficLog::Escape(*path));
+    if (const auto name = faults_.Text(FaultPlan::Kind::Unlisted);
+        name && LeaveOutOfList(reply.body, *name))
+        log_.Note("file list leaves out " + TrafficLog::Escape(*name));
+    if (const auto extra = faults_.Number(FaultPlan::Kind::LongerDownload);
+        extra && LengthenFetchedFile(reply.body, *extra))
+        log_.Note("file answer lengthened");
+    if (faults_.Has(FaultPlan::Kind::ExtraOperations) && !reply.chatterBehind &&
+        AddForeignOperations(reply.body))
+        log_.Note("settings answer carries foreign operations");
+    const std::string upper = UpperAscii(command);
+    if (faults_.Has(FaultPlan::Kind::HostileText) &&
+        (upper == "AT+CGSN" || upper == "AT+CIMI" || upper == "AT+CGMR"))
+        reply = Reply::Lines({kHostileText});
 }
 
 std::string SimulatedDevice::Compose(const Reply& reply) {

@@ -118,6 +118,10 @@ class SimulatedDevice {
     void ProcessFrames(bool settled);
     void Respond(Frame frame);
     void Answer(Frame frame);
+    // The faults of a counterfeit device that answers with what it likes: another file,
+    // a longer one, settings with foreign operations, identity texts that attack the
+    // terminal.
+    void ShapeHostileAnswer(const std::string& command, Reply& reply);
     void Follow(const Reply& reply);
     void RestartLater(const std::string& firmware);
     void CheckIdleInput();

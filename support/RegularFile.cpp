@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "support/SaveTarget.h"
+
 namespace merivane {
 namespace {
 
@@ -80,15 +82,11 @@ bool ReadRegularFile(const std::string& path, uint64_t maxBytes, std::string& by
 }
 
 bool CanSaveTo(const std::string& path, std::string* why) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT) return true;  // a new file, or a link that points nowhere yet
-        return Fail(why, std::strerror(errno));
-    }
-    if (S_ISREG(st.st_mode)) return true;
-    if (S_ISDIR(st.st_mode)) return Fail(why, "it is a folder");
-    return Fail(why,
-                "it is not a regular file but a device, FIFO or socket, which is never replaced");
+    const SavePlace place = SplitSavePath(path);
+    const FileDescriptor folder(OpenSaveFolder(place.folder));
+    if (folder.get() < 0) return Fail(why, std::strerror(errno));
+    struct stat existing {};
+    return SaveTargetAllowed(folder.get(), place.name, existing, why);
 }
 
 }  // namespace merivane

@@ -22,10 +22,10 @@ bool CanReadRegularFile(const std::string& path, std::string* why = nullptr,
 bool ReadRegularFile(const std::string& path, uint64_t maxBytes, std::string& bytes,
                      std::string* why = nullptr);
 
-// True when a saved file may go to `path`: nothing is there yet, or a regular
-// file (also behind a symbolic link) that saving replaces. A device, FIFO,
-// socket or folder there is never replaced: false, with the reason in `why`,
-// worded to follow "cannot be saved to PATH (" in a message.
+// True when a saved file may go to `path`: nothing is there yet, or a regular file of
+// this user's own that saving replaces. A symbolic link, a device, FIFO, socket or folder,
+// or another user's file is never replaced: false, with the reason in `why`, worded to
+// follow "cannot be saved to PATH (" in a message.
 bool CanSaveTo(const std::string& path, std::string* why = nullptr);
 
 }  // namespace merivane

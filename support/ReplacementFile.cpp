@@ -5,80 +5,35 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <random>
 
-#include "support/RegularFile.h"
+#include "support/SaveTarget.h"
 
 namespace merivane {
 namespace {
 
 constexpr int kNameAttempts = 100;
-// As many links as the system follows in one path before it gives up with ELOOP.
-constexpr int kLinkHops = 40;
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+constexpr mode_t kOwnerOnly = 0600;
 
 std::string InFolder(const std::string& folder, const std::string& name) {
     return folder + (folder == "/" ? "" : "/") + name;
 }
 
-// The file that writing to `path` reaches: the end of its chain of symbolic links, also
-// when that file does not exist yet. Renaming over the link itself would put a regular
-// file in its place and leave the file it points to as it was.
-bool FollowLinks(std::string path, std::string& file, int& error) {
-    for (int hop = 0; hop < kLinkHops; ++hop) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            file = path;
-            return true;
-        }
-        char link[PATH_MAX];
-        const ssize_t n = ::readlink(path.c_str(), link, sizeof link);
-        if (n < 0 || static_cast<size_t>(n) == sizeof link) {
-            error = n < 0 ? errno : ENAMETOOLONG;
-            return false;
-        }
-        const std::string to(link, static_cast<size_t>(n));
-        path = !to.empty() && to.front() == '/' ? to : InFolder(FolderOf(path), to);
-    }
-    error = ELOOP;
-    return false;
-}
-
-// A hidden name in `folder` that no other file has: ".merivane-XXXXXXXX.part". It does not
-// grow with the target's name, which may already be as long as a name can be.
-int CreateTemporary(const std::string& folder, mode_t mode, std::string& path) {
+// A hidden name in the folder that no other file has: ".merivane-XXXXXXXX.part". It does
+// not grow with the target's name, which may already be as long as a name can be.
+int CreateTemporary(int folder, mode_t mode, std::string& name) {
     std::random_device entropy;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        char name[32];
-        std::snprintf(name, sizeof name, ".merivane-%08x.part", static_cast<unsigned>(entropy()));
-        path = InFolder(folder, name);
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        char made[32];
+        std::snprintf(made, sizeof made, ".merivane-%08x.part", static_cast<unsigned>(entropy()));
+        name = made;
+        const int fd =
+            ::openat(folder, made, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
-}
-
-// Flushes the folder's entries, so that a rename in it survives a power loss. Only as far
-// as the system allows: some file systems cannot flush a folder (EINVAL), and the rename
-// has happened either way.
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -93,10 +48,17 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// The permissions the new file gets, or -1 when the creation mode (less the umask) stands.
+int ModeFor(FileSecrecy secrecy, const struct stat& existing) {
+    if (!S_ISREG(existing.st_mode)) return -1;
+    const mode_t kept = existing.st_mode & 07777;
+    return static_cast<int>(secrecy == FileSecrecy::Secret ? (kept & kOwnerOnly) : kept);
+}
+
 }  // namespace
 
-ReplacementFile::ReplacementFile(std::string target, mode_t newFileMode)
-    : target_(std::move(target)), newFileMode_(newFileMode) {}
+ReplacementFile::ReplacementFile(std::string target, FileSecrecy secrecy)
+    : target_(std::move(target)), secrecy_(secrecy) {}
 
 ReplacementFile::~ReplacementFile() { Discard(); }
 
@@ -106,61 +68,58 @@ bool ReplacementFile::Fail(int error) {
     return false;
 }
 
+void ReplacementFile::CloseFolder() {
+    if (folder_ >= 0) ::close(folder_);
+    folder_ = -1;
+}
+
 bool ReplacementFile::Write(std::string_view bytes) {
     Discard();
     error_.clear();
-    file_.clear();
-    if (BaseOf(target_).empty()) return Fail(EISDIR);
-    int error = 0;
-    std::string file;
-    if (!FollowLinks(target_, file, error)) return Fail(error);
+    const SavePlace place = SplitSavePath(target_);
+    folder_ = OpenSaveFolder(place.folder);
+    if (folder_ < 0) return Fail(errno);
     struct stat existing {};
-    if (::stat(file.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) return Fail(EISDIR);
-    // A device, FIFO or socket is never replaced by a saved file (think of /dev/null).
-    if (std::string why; !CanSaveTo(file, &why)) {
-        error_ = why;
+    if (!SaveTargetAllowed(folder_, place.name, existing, &error_)) {
+        CloseFolder();
         return false;
     }
 
-    std::string path;
-    const int fd = CreateTemporary(FolderOf(file), newFileMode_, path);
-    if (fd < 0) {
-        error_ = std::strerror(errno);
-        return false;
-    }
-    temporary_ = path;
-    file_ = file;
-    bool ok = true;
-    if (S_ISREG(existing.st_mode) && ::fchmod(fd, existing.st_mode & 07777) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && (!WriteAll(fd, bytes) || ::fsync(fd) != 0)) {
-        ok = false;
-        error = errno;
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    return ok ? true : Fail(error);
+    const mode_t createMode = secrecy_ == FileSecrecy::Ordinary ? 0666 : kOwnerOnly;
+    const int fd = CreateTemporary(folder_, createMode, temporaryName_);
+    if (fd < 0) return Fail(errno);
+    temporaryPath_ = InFolder(place.folder, temporaryName_);
+    int error = 0;
+    const int mode = ModeFor(secrecy_, existing);
+    if (mode >= 0 && ::fchmod(fd, static_cast<mode_t>(mode)) != 0) error = errno;
+    if (error == 0 && (!WriteAll(fd, bytes) || ::fsync(fd) != 0)) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    return error == 0 ? true : Fail(error);
 }
 
 bool ReplacementFile::Commit() {
-    if (temporary_.empty()) {
+    if (temporaryName_.empty()) {
         error_ = std::strerror(ENOENT);
         return false;
     }
-    if (::rename(temporary_.c_str(), file_.c_str()) != 0) return Fail(errno);
-    temporary_.clear();
-    SyncFolder(FolderOf(file_));
+    // The name is replaced, never followed: whatever was planted there since Write, a link
+    // included, is what the rename takes away.
+    const SavePlace place = SplitSavePath(target_);
+    if (::renameat(folder_, temporaryName_.c_str(), folder_, place.name.c_str()) != 0)
+        return Fail(errno);
+    temporaryName_.clear();
+    temporaryPath_.clear();
+    // So that the rename survives a power loss, as far as the file system can flush a folder.
+    ::fsync(folder_);
+    CloseFolder();
     return true;
 }
 
 void ReplacementFile::Discard() {
-    if (temporary_.empty()) return;
-    ::unlink(temporary_.c_str());
-    temporary_.clear();
+    if (!temporaryName_.empty() && folder_ >= 0) ::unlinkat(folder_, temporaryName_.c_str(), 0);
+    temporaryName_.clear();
+    temporaryPath_.clear();
+    CloseFolder();
 }
 
 }  // namespace merivane

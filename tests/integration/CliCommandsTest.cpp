@@ -207,7 +207,7 @@ TEST_F(CliCommandsTest, BackupAndRestoreRoundTripAndAnExistingFileNeedsYes) {
     EXPECT_EQ(saved.rfind("<?xml", 0), 0u);
     EXPECT_NE(saved.find("<set_setting><mobile_simple><apn>broadband.varik.example</apn>"),
               std::string::npos);
-    // It holds the APN password and the SIM PIN; a file it replaces keeps its own mode.
+    // It holds the APN password and the SIM PIN: owner only, also over a wider file.
     const auto mode = [&file] {
         struct stat info {};
         return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 0777 : 0u;
@@ -220,7 +220,7 @@ TEST_F(CliCommandsTest, BackupAndRestoreRoundTripAndAnExistingFileNeedsYes) {
     EXPECT_EQ(ReadWholeFile(file), "kept");
     EXPECT_EQ(RunOn(device, {"--yes", "backup", file}).exit, 0);
     EXPECT_EQ(ReadWholeFile(file), saved);
-    EXPECT_EQ(mode(), 0640u);
+    EXPECT_EQ(mode(), 0600u);
 
     // The device stays on the line here, so that the read-back finds it.
     ASSERT_TRUE(device.SetSetting("mobile_simple/apn", "changed.example"));

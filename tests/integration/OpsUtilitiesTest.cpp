@@ -129,14 +129,14 @@ TEST_F(OpsUtilitiesTest, BackupSaysWhenItCannotWork) {
     EXPECT_FALSE(std::filesystem::exists(bad));
 }
 
-TEST_F(OpsUtilitiesTest, ANewBackupIsReadableByItsOwnerOnlyAndAReplacedOneKeepsItsMode) {
+TEST_F(OpsUtilitiesTest, ABackupIsReadableByItsOwnerOnlyAlsoOverAWiderFile) {
     LoadSettings();
     // The system's usual default would leave a new file readable by everyone.
     const mode_t umask = ::umask(022);
     const std::string replaced = dir_.File("shared.cfg");
     test::WriteWholeFile(replaced, "an older backup");
     ASSERT_EQ(::chmod(replaced.c_str(), 0640), 0);
-    for (const auto& [path, mode] : {std::pair{dir_.File("new.cfg"), 0600u}, {replaced, 0640u}}) {
+    for (const auto& [path, mode] : {std::pair{dir_.File("new.cfg"), 0600u}, {replaced, 0600u}}) {
         EXPECT_EQ(SaveSettingsBackup(documents_, path, prompts_), BackupOutcome::Saved);
         struct stat info {};
         ASSERT_EQ(::stat(path.c_str(), &info), 0);

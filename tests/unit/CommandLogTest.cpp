@@ -59,20 +59,54 @@ TEST(CommandLogTest, RunHeaderNamesProgramVersionAndStartTime) {
     EXPECT_EQ(text.substr(text.size() - kStar.size() - 5), "1970\n" + kStar);
 }
 
-TEST(CommandLogTest, AppendsAndKeepsTheFilePrivate) {
-    TempDir dir;
-    const std::string path = dir.File("command.log");
-    test::WriteWholeFile(path, "earlier run\n");
-    ::chmod(path.c_str(), 0644);
-    {
+// A log in a shared folder may have been made by someone else to catch the passwords
+// and the SIM PIN it records: an existing file is appended to only when it is private to
+// this user. Another user's file needs root to plant here, so that case runs as root only.
+TEST(CommandLogTest, AnExistingLogIsAppendedToOnlyWhenPrivateToItsOwner) {
+    struct Case {
+        const char* label;
+        mode_t mode;
+        bool otherOwner;
+        bool secondName;
+        const char* refusal;  // nullptr: appended
+    };
+    const Case cases[] = {
+        {"private", 0600, false, false, nullptr},
+        {"others may read", 0644, false, false, "others may read or write it"},
+        {"others may write", 0622, false, false, "others may read or write it"},
+        {"hard link", 0600, false, true, "it has more than one name"},
+        {"another user's", 0600, true, false, "it belongs to another user"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        if (c.otherOwner && ::geteuid() != 0) continue;
+        TempDir dir;
+        const std::string path = dir.File("command.log");
+        test::WriteWholeFile(path, "earlier run\n");
+        ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+        if (c.otherOwner) ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        if (c.secondName) ASSERT_EQ(::link(path.c_str(), dir.File("other.log").c_str()), 0);
         CommandLog log;
-        ASSERT_TRUE(log.Open(path));
+        std::string why;
+        EXPECT_EQ(log.Open(path, &why), c.refusal == nullptr);
         log.WriteCommand(1, 2, "AT\r\n");
+        log.Close();
+        if (c.refusal == nullptr) {
+            EXPECT_EQ(ReadWholeFile(path).rfind("earlier run\n1 -> 2 | COMMAND:\r\n", 0), 0u);
+        } else {
+            EXPECT_NE(why.find(c.refusal), std::string::npos) << why;
+            EXPECT_EQ(ReadWholeFile(path), "earlier run\n");
+        }
     }
+    // A new log is made private whatever the umask.
+    TempDir dir;
+    const mode_t umaskBefore = ::umask(0);
+    CommandLog log;
+    EXPECT_TRUE(log.Open(dir.File("new.log")));
+    ::umask(umaskBefore);
     struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    ASSERT_EQ(::stat(dir.File("new.log").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(ReadWholeFile(path).rfind("earlier run\n1 -> 2 | COMMAND:\r\n", 0), 0u);
 }
 
 TEST(CommandLogTest, ClosedLogWritesNothingAndUnwritablePathFails) {
@@ -130,7 +164,9 @@ TEST(CommandLogTest, OnlyARegularFileAtThePathIsOpenedOrMadePrivate) {
     const std::string link = dir.File("linked.log");
     std::filesystem::create_symlink(target, link);
     CommandLog log;
-    EXPECT_FALSE(log.Open(link));
+    std::string why;
+    EXPECT_FALSE(log.Open(link, &why));
+    EXPECT_EQ(why, "it is a symbolic link; give the file itself");
     log.WriteCommand(1, 2, "AT\r\n");
     EXPECT_EQ(modeOf(target), 0644u);
     EXPECT_EQ(ReadWholeFile(target), "mine\n");

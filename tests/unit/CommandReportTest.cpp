@@ -8,13 +8,14 @@ namespace merivane::cli {
 namespace {
 
 // A device may send a name with a byte that is not UTF-8: the JSON document stays valid
-// (the byte becomes U+FFFD) and the text output passes the bytes on as they came.
+// (the byte becomes U+FFFD) and the text output shows the byte escaped, as a terminal
+// could take a lone byte for a control.
 TEST(CommandReportTest, BytesThatAreNotUtf8StillMakeValidJson) {
     const Json data = {{"file", "caf\xE9.py"}};
     const Json parsed = Json::parse(JsonText(data), nullptr, false);
     ASSERT_TRUE(parsed.is_object()) << JsonText(data);
     EXPECT_EQ(parsed["file"], "caf\xEF\xBF\xBD.py");
-    EXPECT_EQ(RenderText(data), "file: caf\xE9.py\n");
+    EXPECT_EQ(RenderText(data), "file: caf\\xe9.py\n");
 }
 
 }  // namespace

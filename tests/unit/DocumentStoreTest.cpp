@@ -55,6 +55,20 @@ TEST(DocumentStoreSettings, TextAroundTheDocumentIsIgnored) {
               SerializeForSending(plain.SettingsDocument()));
 }
 
+// Apply sends the settings document back whole: whatever else the answer held stays behind.
+TEST(DocumentStoreSettings, OnlyTheSettingsOfAnAnswerAreKept) {
+    DocumentStore plain, hostile;
+    plain.LoadSettingsDocument(kSettings);
+    std::string answer = kSettings;
+    answer.insert(answer.find("</rci_reply>"),
+                  "<set_factory_default/><do_command target=\"file_system\"><rm name=\"x\"/>"
+                  "</do_command>");
+    answer += "<!--\r\nat&usbinterface=20,\"<rci_request/>\"\r\n--><?pi x?>";
+    hostile.LoadSettingsDocument("<!-- first -->" + answer);
+    EXPECT_EQ(SerializeForSending(hostile.SettingsDocument()),
+              SerializeForSending(plain.SettingsDocument()));
+}
+
 TEST(DocumentStoreSettings, AnswerWithoutDocumentEmptiesSlot) {
     for (const char* answer : {"", "no markup here", "<rci_reply><query_setting>", "ERROR"}) {
         SCOPED_TRACE(answer);
@@ -79,7 +93,7 @@ TEST(DocumentStoreSettings, QueryElementInCapitals) {
     store.LoadSettingsDocument("<REPLY>text<QUERY_SETTING><serial/></QUERY_SETTING></REPLY>");
     EXPECT_EQ(NodeName(store.SettingsNode()), "serial");
     EXPECT_EQ(SerializeForSending(store.SettingsDocument()),
-              "<rci_request>text<set_setting><serial/></set_setting></rci_request>");
+              "<rci_request><set_setting><serial/></set_setting></rci_request>");
 }
 
 TEST(DocumentStoreSettings, EntityBombAndDeepNestingGiveEmptySlot) {

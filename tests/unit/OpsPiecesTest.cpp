@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "ops/DigestAnswer.h"
 #include "ops/OpsMessages.h"
 #include "ops/PythonFileDownload.h"
 #include "ops/PythonFileUpload.h"
+#include "support/RegularFile.h"
 #include "support/ReplacementFile.h"
 #include "support/TempDir.h"
 
@@ -73,18 +76,18 @@ TEST(FetchedFileAnswer, NeedsGetFileAndData) {
     }
 }
 
-TEST(FetchedFileAnswer, TheSuggestedNameIsNeverAPath) {
+TEST(FetchedFileAnswer, TheDefaultLocalNameIsAPlainVisibleName) {
     const std::pair<const char*, const char*> cases[] = {
-        {"/WEB/python/main.py", "main.py"},
         {"main.py", "main.py"},
-        {"/WEB/python/..", "fallback.py"},
-        {"/WEB/python/", "fallback.py"},
-        {"", "fallback.py"},
-        {"/WEB/python/a\\..\\b", "fallback.py"},
-        {"/WEB/python/my script.py", "my script.py"},
+        {"my script.py", "my script.py"},
+        {".bashrc", ""},
+        {"..hidden.py", ""},
+        {"..", ""},
+        {"", ""},
+        {"a\\..\\b", ""},
+        {"sub/x.py", ""},
     };
-    for (const auto& [path, expected] : cases)
-        EXPECT_EQ(SuggestedSaveName(path, "fallback.py"), expected) << path;
+    for (const auto& [name, expected] : cases) EXPECT_EQ(DefaultLocalName(name), expected) << name;
 }
 
 class ReplacementFileTest : public ::testing::Test {
@@ -116,15 +119,33 @@ TEST_F(ReplacementFileTest, TheTargetChangesOnlyOnCommit) {
     EXPECT_EQ(FilesInFolder(), 1u);
 }
 
-TEST_F(ReplacementFileTest, KeepsThePermissionsOfTheReplacedFile) {
-    const std::string target = dir_.File("script.py");
-    test::WriteWholeFile(target, "old");
-    ASSERT_EQ(::chmod(target.c_str(), 0750), 0);
-    ReplacementFile file(target);
-    ASSERT_TRUE(file.Write("new") && file.Commit());
-    struct stat info {};
-    ASSERT_EQ(::stat(target.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0750u);
+// What a saved file may be read by: a secret one never more than its owner, also when it
+// replaces a wider file; the others keep what the file they replace had.
+TEST_F(ReplacementFileTest, ModesFollowTheSecrecyOfTheFile) {
+    struct Case {
+        FileSecrecy secrecy;
+        int before;  // -1: no file there yet
+        mode_t after;
+    };
+    const Case cases[] = {
+        {FileSecrecy::Secret, -1, 0600},      {FileSecrecy::Secret, 0666, 0600},
+        {FileSecrecy::Secret, 0400, 0400},    {FileSecrecy::OwnerOnly, -1, 0600},
+        {FileSecrecy::OwnerOnly, 0750, 0750}, {FileSecrecy::Ordinary, 0640, 0640},
+    };
+    const mode_t umaskBefore = ::umask(0);
+    for (const Case& c : cases) {
+        const std::string target = dir_.File("file-" + std::to_string(&c - cases));
+        if (c.before >= 0) {
+            test::WriteWholeFile(target, "old");
+            ASSERT_EQ(::chmod(target.c_str(), static_cast<mode_t>(c.before)), 0);
+        }
+        ReplacementFile file(target, c.secrecy);
+        ASSERT_TRUE(file.Write("new") && file.Commit()) << file.Error();
+        struct stat info {};
+        ASSERT_EQ(::stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.after) << (&c - cases);
+    }
+    ::umask(umaskBefore);
 }
 
 TEST_F(ReplacementFileTest, UnwritablePlacesFailWithAReasonAndLeaveNothing) {
@@ -145,48 +166,45 @@ TEST_F(ReplacementFileTest, UnwritablePlacesFailWithAReasonAndLeaveNothing) {
     EXPECT_TRUE(fs::is_fifo(dir_.File("fifo"))) << "never replaced by a regular file";
 }
 
-TEST_F(ReplacementFileTest, ThroughALinkTheFileItPointsToIsReplacedAndTheLinkStays) {
-    fs::create_directory(dir_.File("real"));
-    const std::string real = dir_.File("real/settings.cfg");
-    test::WriteWholeFile(real, "old");
-    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
-    const std::string link = dir_.File("settings.cfg");
-    fs::create_symlink("real/settings.cfg", link);
-    {
-        ReplacementFile file(link);
-        ASSERT_TRUE(file.Write("new")) << file.Error();
-        EXPECT_EQ(fs::path(file.TemporaryPath()).parent_path(), dir_.Path() / "real");
-        ASSERT_TRUE(file.Commit()) << file.Error();
-    }
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(test::ReadWholeFile(real), "new");
-    struct stat info {};
-    ASSERT_EQ(::stat(real.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
-
-    // A link to a file not there yet makes it where the link points, when that folder exists.
-    const std::string fresh = dir_.File("fresh.cfg");
-    fs::create_symlink(dir_.File("real/fresh.cfg"), fresh);
-    {
-        ReplacementFile file(fresh);
-        ASSERT_TRUE(file.Write("made") && file.Commit()) << file.Error();
-    }
-    EXPECT_TRUE(fs::is_symlink(fresh));
-    EXPECT_EQ(test::ReadWholeFile(dir_.File("real/fresh.cfg")), "made");
-
-    // Links into a missing folder, or in a loop, fail and leave the links alone.
-    fs::create_symlink("gone/x.cfg", dir_.File("lost.cfg"));
+// Names planted in a shared folder: a link (to a file, to nowhere, in a loop) is refused and
+// never followed, and another user's file is never replaced, root's saves included. The
+// other user's file needs root to plant, so that case runs as root only.
+TEST_F(ReplacementFileTest, PlantedLinksAndOtherUsersFilesAreRefusedUntouched) {
+    fs::create_directory(dir_.File("secret"));
+    const std::string precious = dir_.File("secret/precious.conf");
+    test::WriteWholeFile(precious, "precious");
+    fs::create_symlink(precious, dir_.File("backup.cfg"));
+    fs::create_symlink(dir_.File("secret/planted.cfg"), dir_.File("dangling.cfg"));
     fs::create_symlink("loop.cfg", dir_.File("loop.cfg"));
-    for (const std::string& target : {dir_.File("lost.cfg"), dir_.File("loop.cfg")}) {
-        ReplacementFile file(target);
-        EXPECT_FALSE(file.Write("data")) << target;
-        EXPECT_FALSE(file.Error().empty()) << target;
-        EXPECT_FALSE(file.Commit()) << target;
-        EXPECT_TRUE(fs::is_symlink(target)) << target;
+    struct Case {
+        std::string target;
+        std::string reason;
+    };
+    std::vector<Case> cases = {
+        {dir_.File("backup.cfg"), "it is a symbolic link; give the file itself"},
+        {dir_.File("dangling.cfg"), "it is a symbolic link; give the file itself"},
+        {dir_.File("loop.cfg"), "it is a symbolic link; give the file itself"},
+    };
+    if (::geteuid() == 0) {
+        test::WriteWholeFile(dir_.File("theirs.cfg"), "theirs");
+        ASSERT_EQ(::chown(dir_.File("theirs.cfg").c_str(), 65534, 65534), 0);
+        cases.push_back({dir_.File("theirs.cfg"), "belongs to another user"});
     }
-    EXPECT_EQ(FilesInFolder(), 5u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.File("real")), fs::directory_iterator()),
-              2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        std::string why;
+        EXPECT_FALSE(CanSaveTo(c.target, &why));
+        ReplacementFile file(c.target, FileSecrecy::Secret);
+        EXPECT_FALSE(file.Write("root's secrets"));
+        EXPECT_NE(file.Error().find(c.reason), std::string::npos) << file.Error();
+        EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+        EXPECT_FALSE(file.Commit());
+    }
+    EXPECT_EQ(test::ReadWholeFile(precious), "precious");
+    EXPECT_FALSE(fs::exists(dir_.File("secret/planted.cfg")));
+    EXPECT_TRUE(fs::is_symlink(dir_.File("backup.cfg")));
+    if (::geteuid() == 0) EXPECT_EQ(test::ReadWholeFile(dir_.File("theirs.cfg")), "theirs");
+    EXPECT_EQ(FilesInFolder(), cases.size() + 1) << "no temporary file is left";
 }
 
 TEST_F(ReplacementFileTest, NamesAsLongAsTheSystemAllowsCanBeReplaced) {

@@ -143,7 +143,9 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"SecondCommand", "a.py\r\nAT+CFUN=1\r\n", false},
                       NameCase{"LineFeed", "a\nb", false}, NameCase{"Tab", "a\tb", false},
                       NameCase{"Nul", "a\0b"s, false}, NameCase{"Delete", "a\x7f", false},
-                      NameCase{"TooLong", std::string(256, 'a'), false}),
+                      NameCase{"TooLong", std::string(256, 'a'), false},
+                      NameCase{"Semicolon", "a.py;AT+CFUN=1", false},
+                      NameCase{"Comma", "a,b.py", false}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(RciDeviceCommands, PathsTravelAsPlainText) {

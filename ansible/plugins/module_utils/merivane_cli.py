@@ -8,6 +8,7 @@ from __future__ import absolute_import, division, print_function
 __metaclass__ = type
 
 import json
+import re
 
 # The options every module takes (documented in the doc fragment merivane.device.cli).
 COMMON_OPTIONS = dict(
@@ -17,6 +18,32 @@ COMMON_OPTIONS = dict(
     retries=dict(type="int", default=3),
 )
 MUTUALLY_EXCLUSIVE = [("port", "all")]
+
+
+# The settings merivane-cli shows as "********": a path whose last element is named "pin",
+# or whose last element's name holds "password" or "passphrase" (the rule of merivane-cli).
+_SECRET_NAME = re.compile(r"^pin$|password|passphrase", re.IGNORECASE)
+
+# What a terminal would act on rather than show: C0 controls but tab and line feed, DEL,
+# C1 controls and the bidirectional controls.
+_CONTROLS = re.compile("[\x00-\x08\x0b-\x1f\x7f-\x9f\u061c\u200e\u200f\u202a-\u202e\u2066-\u2069]")
+
+
+def is_secret_path(path):
+    """True for a setting path that holds a password or PIN."""
+    last = str(path).split("/")[-1].split("&", 1)[0]
+    return bool(_SECRET_NAME.search(last))
+
+
+def safe_text(text, keep_line_breaks=False):
+    """`text` with the controls a terminal would act on escaped (\\x1b, \\u202e); also
+    line feeds unless kept."""
+    def escape(match):
+        code = ord(match.group(0))
+        return "\\x%02x" % code if code < 0x80 else "\\u%04x" % code
+
+    text = _CONTROLS.sub(escape, str(text))
+    return text if keep_line_breaks else text.replace("\n", "\\x0a")
 
 
 def argument_spec(**own):
@@ -59,7 +86,7 @@ def _stderr_message(err):
         if line.startswith("merivane-cli: "):
             line = line[len("merivane-cli: "):]
         if line:
-            return line
+            return safe_text(line)
     return ""
 
 
@@ -95,10 +122,11 @@ def read_run(rc, out, err):
         failed = [device for device in devices if not device.get("ok", False)]
         if "devices" in document:
             message = "; ".join(
-                "%s: %s" % (device.get("port"), device.get("error", "failed")) for device in failed
+                "%s: %s" % (safe_text(device.get("port")), safe_text(device.get("error", "failed")))
+                for device in failed
             )
         else:
-            message = document.get("error") or _stderr_message(err)
+            message = safe_text(document.get("error") or "") or _stderr_message(err)
         raise CliFailure(message or "merivane-cli failed", rc, devices)
     return devices
 
@@ -108,7 +136,7 @@ def any_changed(devices):
 
 
 def _text(value):
-    return "(absent)" if value is None else str(value)
+    return "(absent)" if value is None else safe_text(value)
 
 
 def diffs(devices):
@@ -118,13 +146,13 @@ def diffs(devices):
         changes = device.get("changes") or []
         if not changes:
             continue
-        port = device.get("port") or "device"
+        port = safe_text(device.get("port") or "device")
         out.append(
             dict(
                 before_header=port,
                 after_header=port,
-                before="".join("%s=%s\n" % (c["path"], _text(c["before"])) for c in changes),
-                after="".join("%s=%s\n" % (c["path"], _text(c["after"])) for c in changes),
+                before="".join("%s=%s\n" % (_text(c["path"]), _text(c["before"])) for c in changes),
+                after="".join("%s=%s\n" % (_text(c["path"]), _text(c["after"])) for c in changes),
             )
         )
     return out

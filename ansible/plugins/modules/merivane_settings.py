@@ -28,6 +28,9 @@ options:
         C(true)); numbers as their decimal text.
       - A path the device does not have, or one that names a group of settings, fails the
         task before anything is sent.
+      - The values of passwords and PINs (a path ending in C(pin) or holding
+        C(password) or C(passphrase)) are never logged or returned; results and diffs
+        show them as C(********).
     type: dict
     required: true
 """
@@ -84,6 +87,7 @@ from ansible_collections.merivane.device.plugins.module_utils.merivane_cli impor
     MUTUALLY_EXCLUSIVE,
     argument_spec,
     finish,
+    is_secret_path,
     run_cli,
 )
 
@@ -112,12 +116,21 @@ def assignments(settings):
     return out
 
 
+def hide_secrets(module, settings):
+    """Keeps the secret values out of every result, message and log line."""
+    for path, value in (settings or {}).items():
+        text = setting_text(value)
+        if is_secret_path(path) and text:
+            module.no_log_values.add(text)
+
+
 def main():
     module = AnsibleModule(
         argument_spec=argument_spec(settings=dict(type="dict", required=True)),
         mutually_exclusive=MUTUALLY_EXCLUSIVE,
         supports_check_mode=True,
     )
+    hide_secrets(module, module.params["settings"])
     try:
         args = assignments(module.params["settings"])
     except ValueError as error:

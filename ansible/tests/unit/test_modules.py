@@ -167,3 +167,22 @@ def test_documentation_matches_the_options(monkeypatch, name):
             assert set(task[fqcn]) <= set(options), task
     assert any("merivane.device." + name in task for task in examples)
     assert re.match(r"^[A-Z]", documentation["short_description"])
+
+
+def test_secrets_and_controls_never_reach_the_controller(monkeypatch, capsys):
+    """A password and a PIN given as settings appear nowhere in what the module returns,
+    even when merivane-cli's answer carried them (here: in an error and a change), and a
+    device's escape sequence in a message arrives escaped."""
+    secrets = {"mobile_simple/password": "hunter2-secret", "mobile_simple/pin": "4711"}
+    answer = doc(ok=False, exit=1, changes=[dict(path="mobile_simple/pin", before="1234", after="4711")],
+                 error="\x1b]52;c;aGk=\x07 did not take mobile_simple/password=hunter2-secret")
+    monkeypatch.setattr(basic.AnsibleModule, "run_command", lambda self, argv, **kw: (1, json.dumps(answer), ""))
+    module_args = dict(settings=dict(secrets, **{"mobile_simple/apn": "x"}), cli_path="/c", _ansible_diff=True)
+    monkeypatch.setattr(basic, "_ANSIBLE_ARGS", to_bytes(json.dumps({"ANSIBLE_MODULE_ARGS": module_args})))
+    with pytest.raises(SystemExit):
+        importlib.import_module(PACKAGE + "modules.merivane_settings").main()
+    printed = capsys.readouterr().out
+    result = json.loads(printed)
+    for secret in secrets.values():
+        assert secret not in printed
+    assert result["msg"].startswith("\\x1b]52;c;aGk=\\x07 did not take")
