@@ -37,7 +37,8 @@ bool AddForeignOperations(std::string& body);
 // change, screen clearing, a raw C1 CSI, a right-to-left override and a line feed that
 // would forge a line of its own.
 inline constexpr char kHostileText[] =
-    "35693\x1b]52;c;cHduZWQ=\x07\x1b]0;owned\x07\x1b[2J\xc2\x9b2J\xe2\x80\xae"
+    "35693\x1b]52;c;cHduZWQ=\x07\x1b]0;owned\x07\x1b[2J\xc2\x9b"
+    "2J\xe2\x80\xae"
     "803\nimsi: 001019999999999";
 
 // More than kHugeAnswerBytes of console-like filler text, put in front of an

@@ -38,8 +38,8 @@ bool SaveTargetAllowed(int folder, const std::string& name, struct stat& existin
     if (S_ISLNK(existing.st_mode)) return Fail(why, kSymbolicLinkReason);
     if (S_ISDIR(existing.st_mode)) return Fail(why, "it is a folder");
     if (!S_ISREG(existing.st_mode))
-        return Fail(why,
-                    "it is not a regular file but a device, FIFO or socket, which is never replaced");
+        return Fail(
+            why, "it is not a regular file but a device, FIFO or socket, which is never replaced");
     if (existing.st_uid != ::geteuid())
         return Fail(why, "the file there belongs to another user; choose another name");
     return true;

@@ -52,9 +52,10 @@ TEST_F(CliHostileDeviceTest, OnlySettingsTravelFromABackupToTheNextDevice) {
         settings.substr(0, settings.rfind("</set_setting>")) +
             "</set_setting><do_command target=\"file_system\"><rm "
             "name=\"/WEB/python/main.py\"/></do_command></rci_request>",
-        settings + "<!--\r\nat&usbinterface=20,\"<rci_request version='1.1'><do_command "
-                   "target='file_system'><rm name='/WEB/python/python.zip'/></do_command>"
-                   "</rci_request>\"\r\n-->",
+        settings +
+            "<!--\r\nat&usbinterface=20,\"<rci_request version='1.1'><do_command "
+            "target='file_system'><rm name='/WEB/python/python.zip'/></do_command>"
+            "</rci_request>\"\r\n-->",
         settings + "<?run now?>",
     };
     for (const std::string& content : hostileFiles) {

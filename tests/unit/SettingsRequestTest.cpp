@@ -62,11 +62,11 @@ TEST(SettingsRequest, AFreshRequestCarriesTheGroupsOnlyOnOneLine) {
 
 TEST(SecretSettings, PasswordsAndPinsAreSecretWhereverTheyStand) {
     const std::pair<const char*, bool> cases[] = {
-        {"mobile_simple/password", true},   {"mobile_simple/pin", true},
-        {"mobile_simple/PIN", true},        {"wifi&index=2/wpa_passphrase", true},
-        {"mgmt/serverPassword", true},      {"mobile_simple/apn", false},
-        {"mobile_simple/pin/next", false},  {"spinning/speed", false},
-        {"pin&name=x/state", false},        {"", false},
+        {"mobile_simple/password", true},  {"mobile_simple/pin", true},
+        {"mobile_simple/PIN", true},       {"wifi&index=2/wpa_passphrase", true},
+        {"mgmt/serverPassword", true},     {"mobile_simple/apn", false},
+        {"mobile_simple/pin/next", false}, {"spinning/speed", false},
+        {"pin&name=x/state", false},       {"", false},
     };
     for (const auto& [path, secret] : cases) EXPECT_EQ(IsSecretSetting(path), secret) << path;
     EXPECT_EQ(ShownSettingValue("mobile_simple/pin", "1234"), kSecretMask);
