@@ -84,8 +84,12 @@ TEST(CommandLogTest, AnExistingLogIsAppendedToOnlyWhenPrivateToItsOwner) {
         const std::string path = dir.File("command.log");
         test::WriteWholeFile(path, "earlier run\n");
         ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
-        if (c.otherOwner) ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
-        if (c.secondName) ASSERT_EQ(::link(path.c_str(), dir.File("other.log").c_str()), 0);
+        if (c.otherOwner) {
+            ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        }
+        if (c.secondName) {
+            ASSERT_EQ(::link(path.c_str(), dir.File("other.log").c_str()), 0);
+        }
         CommandLog log;
         std::string why;
         EXPECT_EQ(log.Open(path, &why), c.refusal == nullptr);

@@ -203,7 +203,9 @@ TEST_F(ReplacementFileTest, PlantedLinksAndOtherUsersFilesAreRefusedUntouched) {
     EXPECT_EQ(test::ReadWholeFile(precious), "precious");
     EXPECT_FALSE(fs::exists(dir_.File("secret/planted.cfg")));
     EXPECT_TRUE(fs::is_symlink(dir_.File("backup.cfg")));
-    if (::geteuid() == 0) EXPECT_EQ(test::ReadWholeFile(dir_.File("theirs.cfg")), "theirs");
+    if (::geteuid() == 0) {
+        EXPECT_EQ(test::ReadWholeFile(dir_.File("theirs.cfg")), "theirs");
+    }
     EXPECT_EQ(FilesInFolder(), cases.size() + 1) << "no temporary file is left";
 }
 
