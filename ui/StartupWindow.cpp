@@ -15,27 +15,15 @@
 #include "app/CKestrionApp.h"
 #include "link/Transport.h"
 #include "ui/QtText.h"
+#include "ui/QueuedLinkWatcher.h"
 
 namespace merivane {
-
-// Carries the transport's wait notices from the step's worker to the window.
-class StartupWindow::WaitRelay : public LinkWatcher {
-  public:
-    explicit WaitRelay(StartupWindow& window) : window_(window) {}
-    void LinkStateChanged(LinkState state, int secondsLeft) override {
-        QMetaObject::invokeMethod(
-            &window_, [this, state, secondsLeft] { window_.ShowLinkState(state, secondsLeft); },
-            Qt::QueuedConnection);
-    }
-
-  private:
-    StartupWindow& window_;
-};
 
 StartupWindow::StartupWindow(Transport& transport, QWidget* parent)
     : QDialog(parent),
       transport_(transport),
-      relay_(std::make_unique<WaitRelay>(*this)),
+      relay_(std::make_unique<QueuedLinkWatcher>(
+          this, [this](LinkState state, int secondsLeft) { ShowLinkState(state, secondsLeft); })),
       stepText_(new QLabel(this)),
       waitText_(new QLabel(this)) {
     setWindowTitle(CKestrionApp::kDisplayName);

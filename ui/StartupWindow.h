@@ -10,6 +10,7 @@ class QLabel;
 
 namespace merivane {
 
+class QueuedLinkWatcher;
 class Transport;
 enum class LinkState;
 
@@ -42,13 +43,11 @@ class StartupWindow : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    class WaitRelay;
-
     void GiveUp();
     void ShowLinkState(LinkState state, int secondsLeft);
 
     Transport& transport_;
-    std::unique_ptr<WaitRelay> relay_;
+    std::unique_ptr<QueuedLinkWatcher> relay_;
     QLabel* stepText_;
     QLabel* waitText_;
     std::atomic<bool> givenUp_{false};

@@ -8,32 +8,17 @@
 
 #include "link/Transport.h"
 #include "ui/QtText.h"
+#include "ui/QueuedLinkWatcher.h"
 
 namespace merivane {
-
-// Carries the transport's wait notices from the worker to the dialog.
-class WorkerDialog::WaitRelay : public LinkWatcher {
-  public:
-    explicit WaitRelay(WorkerDialog& dialog) : dialog_(dialog) {}
-    void LinkStateChanged(LinkState state, int secondsLeft) override {
-        QMetaObject::invokeMethod(
-            &dialog_, [this, state, secondsLeft] { dialog_.ShowLinkState(state, secondsLeft); },
-            Qt::QueuedConnection);
-    }
-    void LongAnswerWait(bool waiting) override {
-        QMetaObject::invokeMethod(
-            &dialog_, [this, waiting] { dialog_.ShowAnswerWait(waiting); }, Qt::QueuedConnection);
-    }
-
-  private:
-    WorkerDialog& dialog_;
-};
 
 WorkerDialog::WorkerDialog(Transport& transport, QWidget* parent)
     // A caption and nothing else: no close box, no window menu.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       transport_(transport),
-      relay_(std::make_unique<WaitRelay>(*this)) {
+      relay_(std::make_unique<QueuedLinkWatcher>(
+          this, [this](LinkState state, int secondsLeft) { ShowLinkState(state, secondsLeft); },
+          [this](bool waiting) { ShowAnswerWait(waiting); })) {
     setModal(true);
 }
 

@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace merivane {
 
+class QueuedLinkWatcher;
 class Transport;
 
 // A modal dialog whose run is one piece of work with the device on a worker
@@ -53,8 +54,6 @@ class WorkerDialog : public QDialog {
     Transport& Link() { return transport_; }
 
   private:
-    class WaitRelay;
-
     void OnWorkerDone(uint64_t run);
     void JoinWorker();
     void AddWaitRow();
@@ -63,7 +62,7 @@ class WorkerDialog : public QDialog {
     void ShowWaits();
 
     Transport& transport_;
-    std::unique_ptr<WaitRelay> relay_;
+    std::unique_ptr<QueuedLinkWatcher> relay_;
     QLabel* waitText_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     bool portWait_ = false;

@@ -58,6 +58,16 @@ class DesktopStartupTest : public ::testing::TestWithParam<StartupCase> {
         return device;
     }
 
+    // The desktop run, closing the sheet at once; true when the sheet was shown.
+    bool RunToTheSheet(CKestrionApp& app, test::ScriptedPrompts& prompts) {
+        bool shown = false;
+        RunDesktop(app, startup_, prompts, [&](KestrionPropertySheet& sheet) {
+            shown = true;
+            sheet.reject();
+        });
+        return shown;
+    }
+
     ScaledClock clock_;
     ScopedClock installed_;
     test::TempDir dir_;
@@ -120,11 +130,7 @@ TEST_F(DesktopStartupTest, StartUpShowsItsWindowFirstKeepsTheLoopAliveAndCanBeGi
             if (giveUp && device->ConsolePaused()) window->close();
         });
         watch.start(5);
-        bool sheetShown = false;
-        RunDesktop(app, startup_, prompts, [&](KestrionPropertySheet& sheet) {
-            sheetShown = true;
-            sheet.reject();
-        });
+        const bool sheetShown = RunToTheSheet(app, prompts);
         watch.stop();
 
         EXPECT_TRUE(windowBeforeAnyCommand) << giveUp;
@@ -156,11 +162,7 @@ TEST_F(DesktopStartupTest, AnUnplugDuringStartUpIsShownAsAWaitAndStartUpGoesOn) 
                 waitText = window->WaitText();
     });
     watch.start(5);
-    bool sheetShown = false;
-    RunDesktop(app, startup_, prompts, [&](KestrionPropertySheet& sheet) {
-        sheetShown = true;
-        sheet.reject();
-    });
+    const bool sheetShown = RunToTheSheet(app, prompts);
     watch.stop();
     mover.join();
     EXPECT_TRUE(waitText.startsWith("The device has gone away")) << waitText.toStdString();
