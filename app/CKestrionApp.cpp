@@ -18,6 +18,7 @@ constexpr char kResumeConsole[] = "AT&usbinterface=55,go\r\n";
 CKestrionApp::CKestrionApp(std::unique_ptr<PortSource> source)
     : source_(source ? std::move(source) : std::make_unique<UdevPortSource>()),
       transport_(source_.get()) {
+    transport_.SetConsolePause(kPauseConsole);
     SetEndProcessLog(&transport_.Log());
 }
 
@@ -45,19 +46,38 @@ bool CKestrionApp::StartCommandLog(const std::string& path, std::string* why) {
 void CKestrionApp::PauseDeviceConsole() {
     const std::string pause = kPauseConsole;
     for (int i = 0; i < 2 && !transport_.Cancelled(); ++i) {
-        transport_.WriteRaw(pause.data(), pause.size());
+        // A device that vanishes here is waited for; its return pauses it anew.
+        if (!WriteDirect(pause)) return;
         TheClock().SleepMs(1000);
     }
 }
 
+bool CKestrionApp::WriteDirect(const std::string& command) {
+    for (int returns = 0; returns <= kDirectReturns; ++returns) {
+        if (transport_.WriteRaw(command.data(), command.size()) >= 0) return true;
+        if (!transport_.AwaitReturn()) return false;
+    }
+    return false;
+}
+
 std::string CKestrionApp::AskDirect(const std::string& command, uint64_t waitMs, size_t readSize) {
-    transport_.FlushPort();
-    transport_.WriteRaw(command.data(), command.size());
-    TheClock().SleepMs(waitMs);
-    std::string answer(readSize, '\0');
-    const long n =
-        transport_.Port().Read(answer.data(), readSize, TheClock().RealMs(Transport::kPollMs));
-    answer.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    std::string answer;
+    // A port that vanishes is waited for as a batch waits, and the question
+    // is asked again of the device that came back.
+    for (int returns = 0; returns <= kDirectReturns && !transport_.Cancelled(); ++returns) {
+        transport_.FlushPort();
+        if (!WriteDirect(command)) return {};
+        TheClock().SleepMs(waitMs);
+        answer.assign(readSize, '\0');
+        const long n =
+            transport_.Port().Read(answer.data(), readSize, TheClock().RealMs(Transport::kPollMs));
+        if (n >= 0) {
+            answer.resize(static_cast<size_t>(n));
+            break;
+        }
+        answer.clear();
+        if (!transport_.AwaitReturn()) return {};
+    }
     // The answer is read as text: it ends at its first NUL.
     answer.resize(std::min(answer.size(), answer.find('\0')));
     return answer;
@@ -75,9 +95,7 @@ bool CKestrionApp::AutostartIsOn() {
 }
 
 void CKestrionApp::DisableAutostart() {
-    const std::string command = rci::InlineCommand(rci::kSetPythonAutoStartOff);
-    transport_.WriteRaw(command.data(), command.size());
-    TheClock().SleepMs(1000);
+    if (WriteDirect(rci::InlineCommand(rci::kSetPythonAutoStartOff))) TheClock().SleepMs(1000);
 }
 
 std::string CKestrionApp::QueryProduct() {

@@ -70,6 +70,11 @@ class CKestrionApp {
     static constexpr int kProductAttempts = 5;
 
   private:
+    // A write straight to the port; a port that vanished is waited for (as a
+    // batch waits) and the write made again. False when the device stayed away.
+    bool WriteDirect(const std::string& command);
+    // How often one start-up exchange follows a device that went away and came back.
+    static constexpr int kDirectReturns = 3;
     // One start-up exchange straight on the port: flush, write, wait, read once.
     std::string AskDirect(const std::string& command, uint64_t waitMs, size_t readSize);
 

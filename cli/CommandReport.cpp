@@ -92,7 +92,7 @@ void CommandReport::Fail(int exitCode, const std::string& error) {
 
 void CommandReport::Interrupted() {
     exitCode_ = kExitInterrupted;
-    error_ = "interrupted";
+    error_ = "Interrupted.";
 }
 
 Json CommandReport::ToJson(const std::vector<std::string>& messages) const {

@@ -7,14 +7,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 
 #include "cli/CommandReport.h"
 #include "cli/ExitCodes.h"
 #include "cli/PortDiscovery.h"
+#include "support/Clock.h"
+#include "support/Interruption.h"
 #include "support/TerminalText.h"
 
 extern char** environ;
@@ -33,6 +37,16 @@ struct DeviceProcess {
     std::string lastMessage;
     int exit = kExitFailed;
 };
+
+// The running fleet's processes, for the signal handler: slot i holds device i's
+// process id while it may still run (0: none).
+constexpr size_t kTrackedProcesses = 1024;
+std::atomic<pid_t> g_devicePids[kTrackedProcesses];
+static_assert(std::atomic<pid_t>::is_always_lock_free, "read in a signal handler");
+
+void Track(size_t slot, pid_t pid) {
+    if (slot < kTrackedProcesses) g_devicePids[slot].store(pid);
+}
 
 std::string OwnProgram() {
     char path[PATH_MAX] = {};
@@ -79,8 +93,15 @@ bool Spawn(const std::string& program, const std::vector<std::string>& arguments
     std::vector<char*> pointers;
     for (std::string& argument : argv) pointers.push_back(argument.data());
     pointers.push_back(nullptr);
+    // A process group of its own: a Ctrl+C at the terminal reaches the devices
+    // only through this process, which passes it on once.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     const int spawned =
-        posix_spawn(&device.pid, program.c_str(), &actions, nullptr, pointers.data(), environ);
+        posix_spawn(&device.pid, program.c_str(), &actions, &attributes, pointers.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);
@@ -127,9 +148,21 @@ void ForwardOutput(DeviceProcess& device, bool json) {
     std::fflush(stdout);
 }
 
+// After an interruption the processes have kStopGraceMs to end; then they are killed.
+int PollTimeout(uint64_t& stopBy, std::vector<DeviceProcess>& devices) {
+    if (!InterruptionRequested()) return -1;
+    const uint64_t now = Clock::RealNowMs();
+    if (stopBy == 0) stopBy = now + kStopGraceMs;
+    if (now < stopBy) return static_cast<int>(stopBy - now);
+    for (const DeviceProcess& device : devices)
+        if (device.pid > 0) kill(device.pid, SIGKILL);
+    return -1;
+}
+
 // Reads what the processes write until each has closed both outputs, then collects
 // their exit statuses. With `stream`, standard output is passed on line by line.
 void CollectOutput(std::vector<DeviceProcess>& devices, bool stream, bool json) {
+    uint64_t stopBy = 0;
     for (;;) {
         std::vector<pollfd> fds;
         std::vector<std::pair<DeviceProcess*, bool>> owners;  // device, is standard output
@@ -144,7 +177,7 @@ void CollectOutput(std::vector<DeviceProcess>& devices, bool stream, bool json) 
             }
         }
         if (fds.empty()) break;
-        if (poll(fds.data(), fds.size(), -1) < 0) {
+        if (poll(fds.data(), fds.size(), PollTimeout(stopBy, devices)) < 0) {
             if (errno == EINTR) continue;
             break;
         }
@@ -169,8 +202,11 @@ void CollectOutput(std::vector<DeviceProcess>& devices, bool stream, bool json) 
             }
         }
     }
-    for (DeviceProcess& device : devices) {
+    for (size_t i = 0; i < devices.size(); ++i) {
+        DeviceProcess& device = devices[i];
         if (device.pid <= 0) continue;
+        // Its id may belong to another process once it has been collected.
+        Track(i, 0);
         int status = 0;
         while (waitpid(device.pid, &status, 0) < 0 && errno == EINTR) {
         }
@@ -272,8 +308,13 @@ int RunOnDevices(const CliOptions& options, const std::vector<std::string>& port
     std::vector<DeviceProcess> devices(ports.size());
     for (size_t i = 0; i < ports.size(); ++i) {
         devices[i].port = ports[i];
+        if (InterruptionRequested()) {
+            devices[i].lastMessage = "interrupted before it was started";
+            continue;
+        }
         if (!Spawn(program, DeviceProcessArguments(options, ports[i], tags[i]), devices[i]))
             devices[i].lastMessage = "the process for this device could not be started";
+        Track(i, devices[i].pid);
     }
     // The monitor's samples are shown as they come, and there is nothing to sum up.
     const bool stream = options.command == "monitor";
@@ -282,7 +323,12 @@ int RunOnDevices(const CliOptions& options, const std::vector<std::string>& port
     if (!stream && options.json) PrintJson(options, devices, exit);
     if (!stream && !options.json) PrintText(devices);
     std::fflush(stdout);
-    return exit;
+    return InterruptionRequested() ? kExitInterrupted : exit;
+}
+
+void PassSignalToDevices(int signal) {
+    for (std::atomic<pid_t>& slot : g_devicePids)
+        if (const pid_t pid = slot.load(); pid > 0) kill(pid, signal);
 }
 
 }  // namespace merivane::cli

@@ -17,6 +17,15 @@ std::vector<std::string> DeviceProcessArguments(const CliOptions& options, const
 // standard error as "[PORT] ..." while they run, and prints each device's output and a
 // summary table, or one JSON document holding every device's document. Returns the
 // exit status: 0 when every device is done, else the status they all share, else 1.
+// On an interruption (Ctrl+C, SIGTERM) the devices' processes are told the same
+// signal, given kStopGraceMs to end cleanly, then killed, and the exit status is 130.
 int RunOnDevices(const CliOptions& options, const std::vector<std::string>& ports);
+
+// Sends `signal` to every device process of the running fleet. Safe in a signal handler.
+void PassSignalToDevices(int signal);
+
+// How long the devices' processes may take to end after an interruption (real time):
+// the exchange in progress ends and each device gets its console back.
+inline constexpr int kStopGraceMs = 15000;
 
 }  // namespace merivane::cli

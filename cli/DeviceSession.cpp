@@ -28,7 +28,10 @@ class DeviceSession::WaitNotice : public LinkWatcher {
         if (state == LinkState::Waiting && !waiting_)
             prompts_.Say(WaitingForDeviceText(secondsLeft));
         if (state == LinkState::Up && waiting_) prompts_.Say("The device is back.");
-        if (state == LinkState::Lost) prompts_.Say("The device did not come back.");
+        // Only a wait that ran out ends in a device that did not come back; one
+        // the user interrupted is said so at the end.
+        if (state == LinkState::Lost && waiting_ && !InterruptionRequested())
+            prompts_.Say("The device did not come back.");
         waiting_ = state == LinkState::Waiting;
     }
 
@@ -87,6 +90,12 @@ bool DeviceSession::Start(CommandReport& report) {
     app_.PauseDeviceConsole();
     paused_ = true;
     g_product = app_.QueryProduct();
+    // Interrupted, or gone for the whole wait: the device was never asked properly.
+    if (InterruptionRequested()) return false;
+    if (app_.Link().State() == LinkState::Lost) {
+        report.Fail(kExitFailed, "the device on " + app_.PortName() + " did not come back");
+        return false;
+    }
     if (g_product.empty()) {
         report.Fail(kExitNoDevice,
                     "the device on " + app_.PortName() + " did not name its product");
@@ -96,6 +105,8 @@ bool DeviceSession::Start(CommandReport& report) {
     app_.Identity().status = "Connected (" + app_.PortName() + ")";
 
     while (!app_.IdentifyDevice(executor_)) {
+        // An interrupted run ends without a word about the device (the report says why).
+        if (InterruptionRequested()) return false;
         if (prompts_.RetryCancel(kIdentificationFailed, kIdentificationCaption,
                                  Prompts::Icon::Warning) != Prompts::Answer::Retry) {
             report.Fail(kExitFailed, kIdentificationFailed);

@@ -67,8 +67,9 @@ void RunUpload(DeviceSession& session, CommandReport& report) {
     if (options.check) return;
 
     const UploadResult result = UploadPythonFile(path, session.Executor(), session.Prompter());
+    // Sent bytes may have changed the device's file; only a verified copy is uploaded.
     if (result.outcome != UploadOutcome::Refused) report.MarkChanged();
-    report.Data()["uploaded"] = result.outcome != UploadOutcome::Refused;
+    report.Data()["uploaded"] = result.outcome == UploadOutcome::Verified;
     switch (result.outcome) {
         case UploadOutcome::Verified:
             report.Data()["verified"] = true;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/CliProgram.h"
+#include "cli/DeviceFleet.h"
 #include "cli/ExitCodes.h"
 #include "support/Interruption.h"
 
@@ -16,9 +17,11 @@ namespace {
 
 // The first Ctrl+C (or termination request) lets the exchange in progress end
 // cleanly and the console be given back; a second one ends the program at once.
-void OnInterrupt(int) {
+// The per-device processes of a fleet run get each signal too.
+void OnInterrupt(int signal) {
+    merivane::cli::PassSignalToDevices(signal);
     if (merivane::InterruptionRequested()) _exit(merivane::cli::kExitInterrupted);
-    merivane::RequestInterruption();
+    merivane::RequestInterruption(signal);
 }
 
 void HandleInterrupts() {

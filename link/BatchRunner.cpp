@@ -49,8 +49,9 @@ void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar,
     transport.BeginBatch();
     for (size_t position = 0; position < count; ++position) {
         USBCommand& entry = list[position];
-        // A program being interrupted sends nothing more; the commands left keep failed = 1.
-        if (InterruptionRequested()) {
+        // A program being interrupted, or a batch whose wait the user gave up,
+        // sends nothing more; the commands left keep failed = 1.
+        if (transport.Cancelled()) {
             entry.failed = 1;
             continue;
         }
@@ -66,7 +67,8 @@ void RunCommands(Transport& transport, CommandList& list, ProgressSink* bar,
             entry.command, raw, room, static_cast<uint32_t>(std::max(entry.timeout, 0)),
             noEndMarker, bar);
         entry.portReturned = transport.PortReturns() != returnsBefore ? 1 : 0;
-        if (!received) continue;
+        // An answer whose wait was given up is no answer to judge.
+        if (!received || transport.Cancelled()) continue;
         std::string parsed;
         const bool verdict = transport.ParseResponse(entry.command, raw, parsed, room);
         entry.result = std::move(parsed);

@@ -19,6 +19,11 @@ class LinkWatcher {
     virtual ~LinkWatcher() = default;
     // `secondsLeft` counts down while Waiting; 0 otherwise.
     virtual void LinkStateChanged(LinkState state, int secondsLeft) = 0;
+    // True when an answer has been awaited for a long while (the device may be
+    // slow, or a listed size promised more than will come); false when that
+    // wait ends. Giving it up (Transport::CancelWait) announces nothing to the
+    // device.
+    virtual void LongAnswerWait(bool /*waiting*/) {}
 };
 
 // The line shown while the transport waits for the device, with the seconds left.

@@ -18,6 +18,25 @@ constexpr std::string_view kErrorMarker = "\r\nERROR\r\n";
 // Largest single read while collecting an answer.
 constexpr size_t kReadChunk = 64 * 1024;
 
+// Tells the watcher when a receive has waited long enough that the user may
+// want to give it up, and again when it ends.
+class LongAnswerNotice {
+  public:
+    LongAnswerNotice(LinkWatcher* watcher, bool offered) : watcher_(offered ? watcher : nullptr) {}
+    ~LongAnswerNotice() {
+        if (told_) watcher_->LongAnswerWait(false);
+    }
+    void Update(uint64_t waitedMs) {
+        if (told_ || !watcher_ || waitedMs < Transport::kLongAnswerMs) return;
+        told_ = true;
+        watcher_->LongAnswerWait(true);
+    }
+
+  private:
+    LinkWatcher* watcher_;
+    bool told_ = false;
+};
+
 bool IsSleep(std::string_view command) { return command.substr(0, kSleep.size()) == kSleep; }
 
 bool EndsWith(std::string_view text, std::string_view end) {
@@ -132,10 +151,26 @@ void Transport::BeginBatch() {
         if (Cancelled()) break;
         if (OpenPort()) {
             SetState(LinkState::Up);
+            PauseConsole();
             return;
         }
     }
     SetState(LinkState::Lost);
+}
+
+void Transport::PauseConsole() {
+    if (consolePause_.empty()) return;
+    for (int i = 0; i < 2 && !Cancelled(); ++i) {
+        WriteRaw(consolePause_.data(), consolePause_.size());
+        PauseUnlessCancelled(kReopenPauseMs);
+    }
+    FlushPort();
+}
+
+void Transport::PortCameBack() {
+    ++portReturns_;
+    SetState(LinkState::Up);
+    PauseConsole();
 }
 
 void Transport::CancelWait() { cancel_.store(true); }
@@ -173,9 +208,8 @@ bool Transport::WaitForPort() {
         SetState(LinkState::Waiting, secondsLeft);
         if (Cancelled() || secondsLeft == 0) break;
         if (OpenPort()) {
-            ++portReturns_;
             windowEndsAt_ = 0;  // a device that went away again gets a new window
-            SetState(LinkState::Up);
+            PortCameBack();
             return true;
         }
         PauseUnlessCancelled(std::min<uint64_t>(
@@ -228,8 +262,7 @@ bool Transport::AwaitRestart(uint32_t timeoutMs, const Deadline& deadline) {
         return false;
     }
     if (!OpenPort()) return false;
-    ++portReturns_;
-    SetState(LinkState::Up);
+    PortCameBack();
     return true;
 }
 
@@ -262,7 +295,11 @@ bool Transport::ReceiveResponse(const std::string& command, std::string& raw, si
     const size_t limit = size > 0 ? size - 1 : 0;
     StreamTail tail;
     std::string discard;
-    while (!deadline.Passed()) {
+    const uint64_t returnsBefore = portReturns_.load();
+    const uint64_t startMs = TheClock().NowMs();
+    LongAnswerNotice notice(watcher_.load(), !noEndMarker);
+    while (!deadline.Passed() && !Cancelled()) {
+        notice.Update(TheClock().NowMs() - startMs);
         // Collect in place while there is room; past the limit keep reading at
         // the same pace into a scratch buffer, so the end marker still ends the wait.
         const size_t room = limit - raw.size();
@@ -291,8 +328,10 @@ bool Transport::ReceiveResponse(const std::string& command, std::string& raw, si
             const bool back = AwaitRestart(timeoutMs, deadline);
             advance(static_cast<int>(timeoutMs / 10000));
             if (back || state_.load() == LinkState::Lost) break;
-        } else if (!WaitForPort()) {
-            break;  // gone for good: the answer so far is all there is
+        } else if (!WaitForPort() || portReturns_.load() != returnsBefore) {
+            // Gone for good, or back after a restart that made the device forget
+            // the command: either way the answer so far is all there is.
+            break;
         }
         if (!noEndMarker && tail.EndsWithMarker()) break;
     }

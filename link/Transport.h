@@ -84,6 +84,17 @@ class Transport {
     // Told of waits for a vanished port (null: nobody). Set it before the
     // batch starts; it is called on the batch's thread.
     void SetWatcher(LinkWatcher* watcher) { watcher_.store(watcher); }
+    // The line that quiets the device's own console. A device that comes back
+    // after vanishing has restarted with its console talking again, so it is
+    // written twice, a second apart, whenever the port returns (empty: never).
+    void SetConsolePause(const std::string& line) { consolePause_ = line; }
+    // Writes the console pause twice, a second apart, as start-up does; then
+    // throws away whatever the device said meanwhile.
+    void PauseConsole();
+    // The port failed outside an exchange (a raw write, start-up's direct
+    // questions): waits for it within the batch's window as a command would.
+    // True when it is back (and the console paused again).
+    bool AwaitReturn() { return WaitForPort(); }
     LinkWatcher* Watcher() const { return watcher_.load(); }
 
     // Writes one command line (nothing for the pseudo-command "SLEEP").
@@ -94,9 +105,11 @@ class Transport {
     // of a run, which must not keep a closing program alive.
     int SendCommandOnce(const std::string& command);
     // Collects the raw answer to `command` into `raw` (at most size - 1 bytes)
-    // until an end marker, the time-out, or (with noEndMarker) a port that came
-    // back after being lost. False only when the port cannot take the polling
-    // settings.
+    // until an end marker, the time-out, a port that came back after being
+    // lost (the restarted device no longer knows the command), or a cancel
+    // (Ctrl+C, the dialog's Cancel): waiting for more bytes announces nothing
+    // to the device, so it may end at any time. False only when the port
+    // cannot take the polling settings.
     bool ReceiveResponse(const std::string& command, std::string& raw, size_t size,
                          uint32_t timeoutMs, bool noEndMarker, ProgressSink* bar);
     // Judges and trims a raw answer (see ParseAnswer) and logs the result.
@@ -123,9 +136,13 @@ class Transport {
     static constexpr uint64_t kReopenPauseMs = 1000;    // between two attempts to reopen
     static constexpr int kShortReopenAttempts = 4;      // a new batch on a lost link: about 3 s
     static constexpr uint64_t kFlushLimitMs = 3000;
+    // A receive still waiting after this long is offered to be given up.
+    static constexpr uint64_t kLongAnswerMs = 10000;
 
   private:
     bool OpenAndConfigure(const std::string& path);
+    // The port is open again after vanishing: counted, console quieted.
+    void PortCameBack();
     // Waits for the vanished port within the batch's window. True when it is
     // back and open; false when the link is lost.
     bool WaitForPort();
@@ -148,6 +165,7 @@ class Transport {
     std::atomic<LinkWatcher*> watcher_{nullptr};
     uint64_t windowEndsAt_ = 0;  // product time; 0: no wait begun in this batch
     bool waitingAllowed_ = true;
+    std::string consolePause_;
     std::mutex linkMutex_;
 };
 

@@ -1,5 +1,6 @@
 #include "link/UploadEngine.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "link/Transport.h"
@@ -15,6 +16,8 @@ constexpr size_t kChunk = 1024;
 constexpr size_t kAnswerRoom = 200;
 constexpr size_t kParsedRoom = 100;
 constexpr int kMaxShortWrites = 5;
+// The first run of an upload and one restart after the device came back.
+constexpr int kUploadAttempts = 2;
 
 std::string Printf(const char* format, auto value) {
     char text[512];
@@ -50,51 +53,84 @@ class UploadRun {
         if (!ReadRegularFile(source_.localPath, kMaxUploadBytes, data_)) return;
         const auto hold = transport_.Hold();
         transport_.BeginBatch();
+        // A device that vanishes during the upload comes back restarted: it has
+        // forgotten the announced file and keeps at most part of it. The upload
+        // then starts again from its announcement, once; the digest check that
+        // follows judges what the device finally holds.
+        for (int attempt = 0; attempt < kUploadAttempts; ++attempt) {
+            if (attempt > 0 && transport_.Cancelled()) return;
+            if (RunOnce() != Attempt::DeviceRestarted) return;
+        }
+    }
+
+  private:
+    enum class Attempt { Ended, DeviceRestarted };
+
+    Attempt RunOnce() {
+        sent_ = 0;
         const long size = static_cast<long>(data_.size());
         if (bar_) {
             bar_->SetRange(0, static_cast<int>(static_cast<uint16_t>(size / 1024 + 10)));
             bar_->SetPosition(0);
             bar_->SetStepSize(1);
         }
-        if (!Exchange(transport_, Printf("AT&USBINTERFACE=17,%ld\r\n", size), 500)) return;
-        if (!Exchange(transport_, Printf("AT&USBINTERFACE=3,%ld\r\n", size), 250)) return;
+        if (!Exchange(transport_, Printf("AT&USBINTERFACE=17,%ld\r\n", size), 500))
+            return Attempt::Ended;
+        if (!Exchange(transport_, Printf("AT&USBINTERFACE=3,%ld\r\n", size), 250))
+            return Attempt::Ended;
         const std::string destination = UploadDestination(source_);
-        if (BreaksCommandLine(destination)) return;
+        if (BreaksCommandLine(destination)) return Attempt::Ended;
         Step();
-        if (!Exchange(transport_, "AT&USBINTERFACE=9," + destination + "\r\n", 30000)) return;
+        if (!Exchange(transport_, "AT&USBINTERFACE=9," + destination + "\r\n", 30000))
+            return Attempt::Ended;
         Step();
         // Past this point the device takes every byte as file content: an
         // interrupted program still sends them all, so stop before it.
-        if (InterruptionRequested()) return;
-        if (!Exchange(transport_, "AT&USBINTERFACE=5\r\n", 4000, 2000)) return;
+        if (InterruptionRequested()) return Attempt::Ended;
+        const uint64_t returnsBefore = transport_.PortReturns();
+        const bool told = Exchange(transport_, "AT&USBINTERFACE=5\r\n", 4000, 2000);
+        // A device that restarted here has forgotten the announcement.
+        if (transport_.PortReturns() != returnsBefore) return Attempt::DeviceRestarted;
+        if (!told) return Attempt::Ended;
         Step();
         CommandLog& log = transport_.Log();
         if (log.IsOpen()) log.WriteUploadStart(destination, size);
-        if (!SendData()) return;
+        switch (SendData()) {
+            case DataPhase::Stopped:
+                return Attempt::Ended;
+            case DataPhase::PortVanished:
+                // Nothing more of this attempt can reach the device.
+                return transport_.AwaitReturn() ? Attempt::DeviceRestarted : Attempt::Ended;
+            case DataPhase::Sent:
+                break;
+        }
         if (log.IsOpen()) log.WriteUploadFinished(static_cast<long>(sent_), size);
         std::string raw;
         std::string parsed;
         transport_.ReceiveResponse(
             "", raw, kAnswerRoom, static_cast<uint32_t>((size / 10000 + 2) * 1000), false, nullptr);
-        if (!transport_.ParseResponse("", raw, parsed, kParsedRoom)) return;
+        if (transport_.PortReturns() != returnsBefore) return Attempt::DeviceRestarted;
+        if (!transport_.ParseResponse("", raw, parsed, kParsedRoom)) return Attempt::Ended;
         Exchange(transport_, Printf("AT&USBINTERFACE=18,%ld\r\n", size), 5000);
+        return Attempt::Ended;
     }
 
-  private:
     void Step() {
         if (bar_) bar_->Step();
     }
 
-    // The payload, straight to the port. False when the upload was ended from
+    enum class DataPhase { Sent, Stopped, PortVanished };
+
+    // The payload, straight to the port. Stopped: the upload was ended from
     // outside (no closing exchange then).
-    bool SendData() {
+    DataPhase SendData() {
         const size_t size = data_.size();
         int shortWrites = 0;
         while (sent_ < size) {
-            if (finished_.load()) return false;
+            if (finished_.load()) return DataPhase::Stopped;
             const size_t chunk = UploadChunkSize(size - sent_);
             const long written = transport_.WriteRaw(data_.data() + sent_, chunk);
-            if (written < 0) break;
+            if (written < 0) return DataPhase::PortVanished;
             CommandLog& log = transport_.Log();
             if (log.IsOpen())
                 log.WriteUploadChunk(static_cast<long>(sent_), static_cast<long>(size), written);
@@ -111,7 +147,7 @@ class UploadRun {
                 break;
             }
         }
-        return true;
+        return DataPhase::Sent;
     }
 
     Transport& transport_;
@@ -133,6 +169,10 @@ std::string UploadDestination(const UploadSource& source) {
     if (source.firmware) return "/fw/updatefw.dwl";
     const std::string folder = source.mesh ? "/WEB/mesh/" : "/WEB/python/";
     return folder + LocalFileName(source.localPath);
+}
+
+uint32_t CapSizeTimeout(uint64_t sizeDerivedMs) {
+    return static_cast<uint32_t>(std::min<uint64_t>(sizeDerivedMs, kMaxSizeTimeoutMs));
 }
 
 size_t UploadChunkSize(size_t remaining) {

@@ -34,6 +34,15 @@ constexpr uint64_t kMaxUploadBytes = (0xFFFF - 10) * 1024ull;
 // The payload write pauses this long after every chunk.
 constexpr int kUploadChunkPauseMs = 50;
 
+// The link's pace as the upload keeps it: one 1024-byte chunk per pause.
+constexpr uint64_t kLinkBytesPerSecond = 1024 * 1000 / kUploadChunkPauseMs;
+// The longest wait a transfer's size may ask for: the largest answer the link
+// takes in (10,240,000 bytes) carried at that pace, about eight minutes. A
+// listed size can be anything a device says; hours of waiting help nobody.
+constexpr uint32_t kMaxSizeTimeoutMs = 10240000 / kLinkBytesPerSecond * 1000;
+// A time-out derived from a size, held to kMaxSizeTimeoutMs.
+uint32_t CapSizeTimeout(uint64_t sizeDerivedMs);
+
 // Uploads one local file: the handshake, the data in chunks, the closing
 // exchange. Reports nothing: callers verify the stored file by its digest.
 // `finished` is checked before every chunk and set to 1 at the end.

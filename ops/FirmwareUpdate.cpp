@@ -54,19 +54,29 @@ FirmwareOutcome UpdateFirmware(const std::string& imagePath, DocumentStore& docu
     };
     if (!RunVerifiedUpload(plan, executor, prompts).verified) return FirmwareOutcome::NotVerified;
 
+    const std::string versionBefore = ReadFirmwareInfo(documents).firmwareVersion;
     CommandList update = UpdateCommands();
     executor.RunBatch(update);
     documents.LoadStateDocument(update.back().result);
     if (stateReloaded) stateReloaded();
 
-    // A device that installs an image restarts during the wait. One that neither
-    // answered nor went away ignored the command: the update never began.
+    // The version the device now shows decides: another one than before is a
+    // done update, however the wait for the restart went (a device that takes
+    // longer than the wait comes back during the next command). Only with the
+    // same or no version does the update command's own outcome count: a device
+    // that neither answered nor went away ignored it.
     const USBCommand& apply = update.front();
     const bool ignored = apply.failed == 0 && apply.portReturned == 0 && apply.result.empty();
-    const bool failed = apply.failed != 0 || ignored;
+    const std::string versionAfter = ReadFirmwareInfo(documents).firmwareVersion;
+    const bool versionChanged =
+        !versionBefore.empty() && !versionAfter.empty() && versionAfter != versionBefore;
+    const bool failed = !versionChanged && (apply.failed != 0 || ignored);
     if (failed) prompts.Inform(kFirmwareUpdateFailed, kErrorCaption, Prompts::Icon::Error);
+    // The closing text speaks of the desktop program ending; a returning caller ends its own way.
+    if (after == AfterFirmwareUpdate::Return)
+        return failed ? FirmwareOutcome::UpdateFailed : FirmwareOutcome::Updated;
     prompts.Inform(kFirmwareUpdateComplete, CKestrionApp::kDisplayName, Prompts::Icon::None);
-    if (after == AfterFirmwareUpdate::EndProcess) EndProcess(0);
+    EndProcess(0);
     return failed ? FirmwareOutcome::UpdateFailed : FirmwareOutcome::Updated;
 }
 

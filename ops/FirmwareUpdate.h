@@ -37,9 +37,11 @@ enum class AfterFirmwareUpdate {
 // "/fw/updatefw.dwl", verification by digest (a mismatch offers Retry, which removes the
 // device copy first, or Cancel), then the update command, a resynchronising "at" and the
 // state query in one batch; the state is loaded again and `stateReloaded` (may be empty)
-// lets the page show it. "Firmware Update failed." follows when the update command
-// failed, then in every case "Firmware Update Complete. Exiting the Merivane...", after
-// which the process ends (or, with AfterFirmwareUpdate::Return, the outcome is returned).
+// lets the page show it. The update failed when the device still shows the version it
+// had (or none) and the update command failed or was ignored; "Firmware Update failed."
+// then says so. With AfterFirmwareUpdate::EndProcess, "Firmware Update Complete. Exiting
+// the Merivane..." follows in every case and the process ends; with Return the outcome
+// is returned without that closing text.
 FirmwareOutcome UpdateFirmware(const std::string& imagePath, DocumentStore& documents,
                                BatchExecutor& executor, Prompts& prompts,
                                AfterFirmwareUpdate after = AfterFirmwareUpdate::EndProcess,

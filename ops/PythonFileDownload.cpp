@@ -4,6 +4,7 @@
 
 #include "app/BatchExecutor.h"
 #include "app/Prompts.h"
+#include "link/UploadEngine.h"
 #include "ops/DigestAnswer.h"
 #include "ops/OpsMessages.h"
 #include "settings/DocumentParser.h"
@@ -17,7 +18,7 @@
 namespace merivane {
 namespace {
 
-// Time-outs grow with the file: 1 ms per byte on top of this.
+// Time-outs grow with the file: 1 ms per byte on top of this, up to the link's bound.
 constexpr int kTimeOutBase = 5000;
 
 // The requests of one file, checked before anything is sent.
@@ -64,7 +65,9 @@ class FileDownload {
   private:
     enum class SaveResult { Saved, Cancelled, RetryFetch, GiveUp };
 
-    int32_t TimeOut() const { return static_cast<int32_t>(*entry_.size) + kTimeOutBase; }
+    int32_t TimeOut() const {
+        return static_cast<int32_t>(CapSizeTimeout(uint64_t{*entry_.size} + kTimeOutBase));
+    }
 
     std::string FetchDigest() {
         CommandList list = {{requests_.digest,

@@ -14,11 +14,18 @@
 
 #include "app/CKestrionApp.h"
 #include "link/Transport.h"
+#include "ui/QtText.h"
+#include "ui/QueuedLinkWatcher.h"
 
 namespace merivane {
 
 StartupWindow::StartupWindow(Transport& transport, QWidget* parent)
-    : QDialog(parent), transport_(transport), stepText_(new QLabel(this)) {
+    : QDialog(parent),
+      transport_(transport),
+      relay_(std::make_unique<QueuedLinkWatcher>(
+          this, [this](LinkState state, int secondsLeft) { ShowLinkState(state, secondsLeft); })),
+      stepText_(new QLabel(this)),
+      waitText_(new QLabel(this)) {
     setWindowTitle(CKestrionApp::kDisplayName);
     setObjectName("startupWindow");
     auto* layout = new QVBoxLayout(this);
@@ -28,6 +35,11 @@ StartupWindow::StartupWindow(Transport& transport, QWidget* parent)
     stepText_->setObjectName("stepText");
     stepText_->setTextFormat(Qt::PlainText);
     layout->addWidget(stepText_);
+    waitText_->setObjectName("waitText");
+    waitText_->setTextFormat(Qt::PlainText);
+    waitText_->setWordWrap(true);
+    waitText_->hide();
+    layout->addWidget(waitText_);
     auto* busy = new QProgressBar(this);
     busy->setRange(0, 0);  // no known end: a moving bar says the program is alive
     busy->setTextVisible(false);
@@ -39,19 +51,35 @@ StartupWindow::StartupWindow(Transport& transport, QWidget* parent)
     setMinimumWidth(360);
 }
 
+StartupWindow::~StartupWindow() = default;
+
 QString StartupWindow::StepText() const { return stepText_->text(); }
+
+QString StartupWindow::WaitText() const {
+    return waitText_->isHidden() ? QString() : waitText_->text();
+}
+
+void StartupWindow::ShowLinkState(LinkState state, int secondsLeft) {
+    const bool waiting = state == LinkState::Waiting;
+    if (waiting) waitText_->setText(ToQt(WaitingForDeviceText(secondsLeft)));
+    waitText_->setVisible(waiting);
+}
 
 bool StartupWindow::RunStep(const QString& step, const std::function<void()>& exchange) {
     if (GivenUp()) return false;
     stepText_->setText(step);
     if (!isVisible()) show();
     QEventLoop loop;
+    LinkWatcher* const before = transport_.Watcher();
+    transport_.SetWatcher(relay_.get());
     std::thread worker([&] {
         exchange();
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();
+    transport_.SetWatcher(before);
+    ShowLinkState(LinkState::Up, 0);
     return !GivenUp();
 }
 

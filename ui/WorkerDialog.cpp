@@ -8,28 +8,17 @@
 
 #include "link/Transport.h"
 #include "ui/QtText.h"
+#include "ui/QueuedLinkWatcher.h"
 
 namespace merivane {
-
-// Carries the transport's wait notices from the worker to the dialog.
-class WorkerDialog::WaitRelay : public LinkWatcher {
-  public:
-    explicit WaitRelay(WorkerDialog& dialog) : dialog_(dialog) {}
-    void LinkStateChanged(LinkState state, int secondsLeft) override {
-        QMetaObject::invokeMethod(
-            &dialog_, [this, state, secondsLeft] { dialog_.ShowLinkState(state, secondsLeft); },
-            Qt::QueuedConnection);
-    }
-
-  private:
-    WorkerDialog& dialog_;
-};
 
 WorkerDialog::WorkerDialog(Transport& transport, QWidget* parent)
     // A caption and nothing else: no close box, no window menu.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       transport_(transport),
-      relay_(std::make_unique<WaitRelay>(*this)) {
+      relay_(std::make_unique<QueuedLinkWatcher>(
+          this, [this](LinkState state, int secondsLeft) { ShowLinkState(state, secondsLeft); },
+          [this](bool waiting) { ShowAnswerWait(waiting); })) {
     setModal(true);
 }
 
@@ -64,6 +53,7 @@ void WorkerDialog::AddWaitRow() {
 int WorkerDialog::exec() {
     JoinWorker();
     AddWaitRow();
+    answerWait_ = false;
     ShowLinkState(LinkState::Up, 0);
     PrepareRun();
     LinkWatcher* const before = transport_.Watcher();
@@ -85,8 +75,24 @@ int WorkerDialog::exec() {
 }
 
 void WorkerDialog::ShowLinkState(LinkState state, int secondsLeft) {
-    const bool waiting = state == LinkState::Waiting && running_.load();
-    if (waiting) waitText_->setText(ToQt(WaitingForDeviceText(secondsLeft)));
+    portWait_ = state == LinkState::Waiting;
+    if (portWait_) portWaitText_ = ToQt(WaitingForDeviceText(secondsLeft));
+    if (state == LinkState::Lost) answerWait_ = false;
+    ShowWaits();
+}
+
+void WorkerDialog::ShowAnswerWait(bool waiting) {
+    answerWait_ = waiting;
+    ShowWaits();
+}
+
+void WorkerDialog::ShowWaits() {
+    // Either wait can be given up: nothing is owed to the device in either.
+    const bool waiting = (portWait_ || answerWait_) && running_.load();
+    if (waiting)
+        waitText_->setText(portWait_ ? portWaitText_
+                                     : tr("The device is taking long to answer. Cancel gives up "
+                                          "the wait."));
     cancelButton_->setEnabled(waiting);
     if (waitText_->isHidden() == waiting) {
         waitText_->setVisible(waiting);
@@ -107,6 +113,7 @@ void WorkerDialog::OnWorkerDone(uint64_t run) {
     // close a later run.
     if (run != run_ || !running_.load()) return;
     running_.store(false);
+    answerWait_ = false;
     ShowLinkState(LinkState::Up, 0);
     WorkFinished();
     accept();
@@ -118,7 +125,8 @@ void WorkerDialog::done(int result) {
 }
 
 void WorkerDialog::reject() {
-    // Escape and the close box give up a wait for a vanished device, nothing else.
+    // Escape and the close box give up a wait (for a vanished device, or for an
+    // answer that takes long), nothing else.
     if (running_.load()) {
         if (WaitingForDevice()) transport_.CancelWait();
         return;

@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace merivane {
 
+class QueuedLinkWatcher;
 class Transport;
 
 // A modal dialog whose run is one piece of work with the device on a worker
@@ -22,10 +23,11 @@ class Transport;
 // exec() joins the worker before it returns, so the caller never sees a
 // half-run job. The same dialog may be run again.
 //
-// The one exception is a wait for a device that has gone away: the dialog
-// then says so, counts the seconds down and enables its Cancel button (and
-// Escape), which gives the wait up. Nothing can reach a device that is gone,
-// so the job then fails quickly and the dialog closes.
+// The exceptions are a wait for a device that has gone away and a long wait
+// for an answer: the dialog then says so (counting down the seconds left for
+// a vanished device) and enables its Cancel button (and Escape), which gives
+// the wait up. Nothing is owed to the device in either wait, so the job then
+// fails quickly and the dialog closes.
 class WorkerDialog : public QDialog {
     Q_OBJECT
   public:
@@ -52,17 +54,20 @@ class WorkerDialog : public QDialog {
     Transport& Link() { return transport_; }
 
   private:
-    class WaitRelay;
-
     void OnWorkerDone(uint64_t run);
     void JoinWorker();
     void AddWaitRow();
     void ShowLinkState(LinkState state, int secondsLeft);
+    void ShowAnswerWait(bool waiting);
+    void ShowWaits();
 
     Transport& transport_;
-    std::unique_ptr<WaitRelay> relay_;
+    std::unique_ptr<QueuedLinkWatcher> relay_;
     QLabel* waitText_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
+    bool portWait_ = false;
+    bool answerWait_ = false;  // an answer has been awaited for long
+    QString portWaitText_;
     std::thread worker_;
     std::atomic<bool> running_{false};
     uint64_t run_ = 0;

@@ -17,6 +17,7 @@
 #include "support/TempDir.h"
 #include "ui/KestrionPropertySheet.h"
 #include "ui/PropertyPage.h"
+#include "ui/StartupWindow.h"
 
 namespace merivane {
 namespace {
@@ -55,6 +56,16 @@ class DesktopStartupTest : public ::testing::TestWithParam<StartupCase> {
         EXPECT_TRUE(device->Start());
         startup_.portPath = device->LinkPath();
         return device;
+    }
+
+    // The desktop run, closing the sheet at once; true when the sheet was shown.
+    bool RunToTheSheet(CKestrionApp& app, test::ScriptedPrompts& prompts) {
+        bool shown = false;
+        RunDesktop(app, startup_, prompts, [&](KestrionPropertySheet& sheet) {
+            shown = true;
+            sheet.reject();
+        });
+        return shown;
     }
 
     ScaledClock clock_;
@@ -119,11 +130,7 @@ TEST_F(DesktopStartupTest, StartUpShowsItsWindowFirstKeepsTheLoopAliveAndCanBeGi
             if (giveUp && device->ConsolePaused()) window->close();
         });
         watch.start(5);
-        bool sheetShown = false;
-        RunDesktop(app, startup_, prompts, [&](KestrionPropertySheet& sheet) {
-            sheetShown = true;
-            sheet.reject();
-        });
+        const bool sheetShown = RunToTheSheet(app, prompts);
         watch.stop();
 
         EXPECT_TRUE(windowBeforeAnyCommand) << giveUp;
@@ -132,6 +139,34 @@ TEST_F(DesktopStartupTest, StartUpShowsItsWindowFirstKeepsTheLoopAliveAndCanBeGi
         EXPECT_TRUE(prompts.ShownPrompts().empty());
         EXPECT_TRUE(WaitForLastCommand(*device, "AT&usbinterface=55,go")) << giveUp;
     }
+}
+
+// A device that vanishes during start-up's own exchanges is waited for, with
+// the waiting line in the start-up window, and start-up goes on once it is back.
+TEST_F(DesktopStartupTest, AnUnplugDuringStartUpIsShownAsAWaitAndStartUpGoesOn) {
+    const auto device = StartDevice("ttyBOOT");
+    CKestrionApp app(std::make_unique<FixedPortSource>());
+    test::ScriptedPrompts prompts;
+    std::thread mover([&] {
+        for (int i = 0; i < 2000 && device->ReceivedCommands().empty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        device->Unplug();
+        TheClock().SleepMs(5000);
+        device->Plug();
+    });
+    QString waitText;
+    QTimer watch;
+    watch.callOnTimeout([&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<StartupWindow*>(top); window && waitText.isEmpty())
+                waitText = window->WaitText();
+    });
+    watch.start(5);
+    const bool sheetShown = RunToTheSheet(app, prompts);
+    watch.stop();
+    mover.join();
+    EXPECT_TRUE(waitText.startsWith("The device has gone away")) << waitText.toStdString();
+    EXPECT_TRUE(sheetShown);
 }
 
 INSTANTIATE_TEST_SUITE_P(

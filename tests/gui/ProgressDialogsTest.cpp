@@ -158,6 +158,51 @@ TEST_F(ProgressDialogsTest, CancelGivesUpTheWaitForAVanishedDeviceAndTheDialogCl
     for (const USBCommand& command : runner.commands) EXPECT_EQ(command.failed, 1);
 }
 
+// A device that restarts during the upload's data and is back within the
+// window: the dialog shows the wait, uploads the file again to the returned
+// device and closes, leaving the whole file there.
+TEST_F(ProgressDialogsTest, AnUploadCutOffByARestartIsMadeAgainAndTheDialogCloses) {
+    options_.restartMs = 20000;
+    StartDevice();
+    std::string content(200 * 1024, '\0');
+    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i % 253);
+    const std::string path = dir_.File("main.py");
+    test::WriteWholeFile(path, content);
+    ASSERT_TRUE(device_->AddFault("unplug-after-bytes:60000"));
+    UploadProgress dialog(transport_);
+    dialog.SetUploadSource(path, false, false);
+    bool sawWait = false;
+    QTimer poll;
+    poll.callOnTimeout([&] { sawWait = sawWait || dialog.WaitingForDevice(); });
+    poll.start(5);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_TRUE(sawWait);
+    EXPECT_EQ(device_->FileContents("/WEB/python/main.py"), content);
+}
+
+// A long wait for an answer (a listed size can promise more than ever comes)
+// can be given up with Cancel, as the wait for a vanished device can; the
+// rest of the batch is not sent.
+TEST_F(ProgressDialogsTest, CancelGivesUpALongWaitForAnAnswer) {
+    ASSERT_TRUE(device_->AddFault("silent:AT+CSQ"));
+    USBDialog runner(transport_);
+    runner.commands = {{"AT+CSQ\r\n", "signal", 7005000}, {"AT+CGMI\r\n", "maker", 1000}};
+    QString waitText;
+    QTimer poll;
+    poll.callOnTimeout([&] {
+        if (!waitText.isEmpty() || !runner.WaitingForDevice()) return;
+        waitText = runner.WaitText();
+        QTest::mouseClick(runner.findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
+    });
+    test::WhenModalAppears([&](QWidget*) { poll.start(5); });
+    EXPECT_EQ(runner.exec(), QDialog::Accepted);
+    EXPECT_EQ(waitText, "The device is taking long to answer. Cancel gives up the wait.");
+    for (const USBCommand& command : runner.commands) EXPECT_EQ(command.failed, 1);
+    EXPECT_TRUE(device_->ReceivedCommands().empty() ||
+                device_->ReceivedCommands().back() == "AT+CSQ");
+    EXPECT_EQ(transport_.State(), LinkState::Up);
+}
+
 // A device that echoes nothing and answers each line with OK only when the
 // test lets it, so a batch is provably still running while the test acts.
 class GatedDevice {

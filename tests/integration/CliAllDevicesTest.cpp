@@ -163,5 +163,31 @@ TEST_F(CliAllDevicesTest, APortNamedAgainRunsOnceAndPortsOfOneNameKeepTheirOwnFi
     EXPECT_NE(trackerLog.find("<obd>"), std::string::npos);
 }
 
+// A termination request to the fleet's own process reaches every device's
+// process: each ends cleanly, giving its device the console and the port back,
+// and the run ends with 130.
+TEST_F(CliAllDevicesTest, TerminatingTheFleetEndsEveryDeviceCleanly) {
+    sim::SimulatedDevice& first = StartDevice("ttyOne", Options());
+    sim::SimulatedDevice& second = StartDevice("ttyTwo", Options(Product::Korvane));
+    bool terminated = false;
+    const CliRun run =
+        RunCli({"--all", "monitor"}, {{"MERIVANE_CLI_PORTS", PortList({&first, &second})}},
+               dir_.Path().string(), {}, 120000, [&](pid_t pid, const CliRun& sofar) {
+                   const bool bothSampled =
+                       sofar.out.find("[" + first.LinkPath() + "]") != std::string::npos &&
+                       sofar.out.find("[" + second.LinkPath() + "]") != std::string::npos;
+                   if (!terminated && bothSampled) {
+                       kill(pid, SIGTERM);
+                       terminated = true;
+                   }
+               });
+    ASSERT_TRUE(terminated) << run.out << run.err;
+    EXPECT_EQ(run.exit, 130) << run.err;
+    for (const sim::SimulatedDevice* device : {&first, &second}) {
+        EXPECT_EQ(LastCommand(*device, "AT&usbinterface=55,go"), "AT&usbinterface=55,go");
+        EXPECT_EQ(RunOn(*device, {"info"}).exit, 0) << "nobody holds the port any more";
+    }
+}
+
 }  // namespace
 }  // namespace merivane::test

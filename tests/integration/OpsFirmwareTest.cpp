@@ -88,7 +88,7 @@ TEST_F(OpsFirmwareTest, AMismatchRetryRemovesTheImageFirst) {
     EXPECT_EQ(outcome, FirmwareOutcome::Updated);
     EXPECT_EQ(device_->FirmwareVersion(), "4.2.0.0");
 
-    ASSERT_EQ(prompts_.ShownPrompts().size(), 2u);
+    ASSERT_EQ(prompts_.ShownPrompts().size(), 1u) << "no closing text for a returning caller";
     const std::string local = sim::Md5Hex(test::ReadWholeFile(image));
     ASSERT_NE(corrupted, local);
     EXPECT_EQ(prompts_.ShownPrompts()[0].text, MismatchText(local, corrupted));
@@ -129,6 +129,20 @@ TEST_F(OpsFirmwareTest, AFailedUpdateCommandIsSaidBeforeTheClosingMessage) {
               (std::vector<std::string>{"Firmware Update failed.",
                                         "Firmware Update Complete. Exiting the Merivane..."}));
     EXPECT_EQ(prompts_.ShownPrompts()[0].caption, "Error");
+}
+
+// The version the device shows decides: a device that restarts only after the
+// wait for it has run out comes back during the next command, on the new
+// version, and the update is done, with no word of failure.
+TEST_F(OpsFirmwareTest, ADeviceBackOnlyAfterTheWaitIsUpdatedByTheVersionItShows) {
+    options_.restartMs = 320000;
+    StartDevice();
+    documents_.LoadStateDocument(Ask(rci::InlineCommand(rci::kQueryState)));
+    const FirmwareOutcome outcome = UpdateFirmware(
+        Image("fw.bin", "4.5.0.0"), documents_, executor_, prompts_, AfterFirmwareUpdate::Return);
+    EXPECT_EQ(outcome, FirmwareOutcome::Updated);
+    EXPECT_EQ(ReadFirmwareInfo(documents_).firmwareVersion, "Version 4.5.0.0");
+    EXPECT_TRUE(prompts_.Texts().empty()) << prompts_.Texts().front();
 }
 
 TEST_F(OpsFirmwareTest, MissingImagesAreRefusedBeforeAnythingIsSent) {

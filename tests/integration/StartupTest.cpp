@@ -208,8 +208,7 @@ TEST_F(StartupTest, ADeviceWhoseSettingsDoNotParseReachesTheSheetAndCanBeUpdated
                hooks);
 
     EXPECT_EQ(sheetRuns_, 1);
-    EXPECT_EQ(prompts_.Texts(),
-              std::vector<std::string>{"Firmware Update Complete. Exiting the Merivane..."});
+    EXPECT_TRUE(prompts_.Texts().empty()) << "an update that returns says nothing of exiting";
     EXPECT_EQ(updated, FirmwareOutcome::Updated);
     EXPECT_EQ(device_->FirmwareVersion(), "4.1.0.2");
     EXPECT_EQ(restored, RestoreOutcome::Restored);

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
+#include <functional>
 #include <thread>
 
 #include "link/Transport.h"
 #include "sim/SimulatedDevice.h"
 #include "support/Clock.h"
+#include "support/Interruption.h"
 #include "support/RecordingProgress.h"
 #include "support/TempDir.h"
 
@@ -230,6 +234,44 @@ TEST_F(TransportTest, ASendGivesUpAfterOneWindowAndLaterCommandsOfTheBatchFailAt
     EXPECT_EQ(transport_.State(), LinkState::Up);
     std::string parsed;
     EXPECT_TRUE(Exchange("AT+CSQ\r\n", 2000, parsed));
+}
+
+// Waiting for more of an answer owes the device nothing: a wait that lasts is
+// offered to the user to give up, and a cancel or a Ctrl+C ends it at once,
+// long before the deadline a huge listed size gave it.
+TEST_F(TransportTest, ALongWaitForAnAnswerEndsOnCancelOrInterruption) {
+    ScaledClock clock(200.0, 300);
+    ScopedClock installed(clock);
+    ASSERT_TRUE(device_->AddFault("silent:AT+CSQ"));
+    class Watcher : public LinkWatcher {
+      public:
+        void LinkStateChanged(LinkState, int) override {}
+        void LongAnswerWait(bool waiting) override { waiting_ = waiting; }
+        std::atomic<bool> waiting_{false};
+    };
+    const std::pair<const char*, std::function<void()>> ends[] = {
+        {"Cancel", [this] { transport_.CancelWait(); }},
+        {"Ctrl+C", [] { RequestInterruption(SIGINT); }},
+    };
+    for (const auto& [name, end] : ends) {
+        SCOPED_TRACE(name);
+        Watcher watcher;
+        transport_.SetWatcher(&watcher);
+        transport_.BeginBatch();
+        std::thread user([&] {
+            while (!watcher.waiting_) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            end();
+        });
+        const uint64_t start = TheClock().NowMs();
+        ASSERT_NE(transport_.SendCommand("AT+CSQ\r\n"), 0);
+        EXPECT_TRUE(transport_.ReceiveResponse("AT+CSQ\r\n", raw_, kRoom, 7005000, false, nullptr));
+        user.join();
+        EXPECT_LT(TheClock().NowMs() - start, 600000u);
+        EXPECT_FALSE(watcher.waiting_) << "the end of the wait is told";
+        EXPECT_EQ(transport_.State(), LinkState::Up) << "the device is still there";
+        transport_.SetWatcher(nullptr);
+        ClearInterruption();
+    }
 }
 
 }  // namespace

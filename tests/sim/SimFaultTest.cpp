@@ -109,16 +109,14 @@ TEST_F(SimFaultTest, SlowAnswersComeLate) {
     EXPECT_EQ(Ask("AT+CSQ\r\n", nullptr, 8000), "+CSQ: 17,99");
 }
 
-TEST_F(SimFaultTest, UnplugDuringUploadDataLeavesNoFileAndTheDeviceComesBack) {
+// The device drops the half file and restarts; the tool's upload starts over
+// on the device that came back, which takes it whole.
+TEST_F(SimFaultTest, UnplugDuringUploadDataRestartsTheDeviceWhichTakesTheUploadAgain) {
     StartWith("unplug-after-bytes:2000");
     const std::string local = folder_.WriteFile("big.py", std::string(6000, 'p'));
     Upload(local);
-    EXPECT_GE(device_->PlugCount(), 1u);
     ASSERT_TRUE(device_->WaitForPlugCount(2, 10000));
-    bool ok = true;
-    Digest("/WEB/python/big.py", &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(device_->FileContents("/WEB/python/big.py"));
+    EXPECT_EQ(device_->FileContents("/WEB/python/big.py"), std::string(6000, 'p'));
 
     // The fault was used up: the next upload goes through.
     Upload(local);
