@@ -4,6 +4,7 @@
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
 #include "ops/PythonAutostart.h"
+#include "ops/PythonFileList.h"
 #include "settings/Bindings.h"
 #include "settings/DocumentStore.h"
 
@@ -32,6 +33,15 @@ void ReportAutostart(const Autostart& autostart, CommandReport& report) {
     report.Data()["command_line"] = autostart.command;
 }
 
+// Auto-start on for a file the device's Python folder lacks is sent (the file may come
+// later), with a warning. A list that does not come warns of nothing.
+void WarnOfMissingProgram(DeviceSession& session, const std::string& commandLine) {
+    const std::string program = AutostartProgram(commandLine);
+    const PythonFileListing listing = FetchPythonFileList(session.Executor());
+    if (!program.empty() && listing.answered && FindPythonFile(listing, program) == nullptr)
+        session.Prompter().Say("warning: " + MissingAutostartProgramWarning(program));
+}
+
 }  // namespace
 
 void RunAutostart(DeviceSession& session, CommandReport& report) {
@@ -49,6 +59,7 @@ void RunAutostart(DeviceSession& session, CommandReport& report) {
         report.Fail(kExitUsage, "auto-start needs a command line to run; add --command CMDLINE");
         return;
     }
+    if (enable) WarnOfMissingProgram(session, command);
     report.ListChanges();
     if (before.state != (enable ? 1 : 0))
         report.AddChange("python/state", StateText(before.state), enable ? "on" : "off");

@@ -1,6 +1,8 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <initializer_list>
 #include <memory>
@@ -93,6 +95,39 @@ Environment (testing and scripting aids):
                             discover these ports instead of asking udev
   MERIVANE_TIME_SCALE=N     run the tool's own pauses and waits N times faster)";
 
+// The options that belong to some commands only (up to five, the rest null); every other
+// option goes with any command.
+struct OptionOwners {
+    const char* option;
+    std::array<const char*, 5> commands;
+};
+
+constexpr OptionOwners kCommandOptions[] = {
+    {"--command", {"autostart"}},
+    {"--document", {"get"}},
+    {"--check", {"set", "upload", "rm", "autostart", "firmware"}},
+    {"--if-changed", {"upload"}},
+    {"--if-present", {"rm"}},
+    {"--if-version-not", {"firmware"}},
+    {"--interval", {"monitor"}},
+    {"--count", {"monitor"}},
+};
+
+// The commands `option` belongs to; empty for an option of every command.
+std::vector<std::string> OwnersOf(std::string_view option) {
+    std::vector<std::string> owners;
+    for (const OptionOwners& entry : kCommandOptions)
+        if (option == entry.option)
+            for (const char* command : entry.commands)
+                if (command != nullptr) owners.emplace_back(command);
+    return owners;
+}
+
+bool BelongsTo(std::string_view option, const std::string& command) {
+    const std::vector<std::string> owners = OwnersOf(option);
+    return owners.empty() || std::find(owners.begin(), owners.end(), command) != owners.end();
+}
+
 const CommandForm* FindCommand(const std::string& name) {
     for (const CommandForm& form : kCommands)
         if (name == form.name) return &form;
@@ -128,13 +163,12 @@ bool IsListedPort(const std::vector<std::string>& ports, const std::string& port
 }
 
 // False with `error` set when `option` was given to a command it does not belong to.
-bool OptionFits(bool given, const char* option, std::initializer_list<const char*> commands,
-                const CliOptions& options, std::string& error) {
-    if (!given) return true;
+bool OptionFits(bool given, const char* option, const CliOptions& options, std::string& error) {
+    if (!given || BelongsTo(option, options.command)) return true;
+    const std::vector<std::string> commands = OwnersOf(option);
     std::string names;
     size_t i = 0;
-    for (const char* command : commands) {
-        if (options.command == command) return true;
+    for (const std::string& command : commands) {
         names += (i == 0 ? "" : i + 1 == commands.size() ? " and " : ", ") + std::string(command);
         ++i;
     }
@@ -181,17 +215,14 @@ bool CheckCommandArguments(const CliOptions& options, std::string& error) {
         error = "autostart takes \"on\" or \"off\"";
         return false;
     }
-    if (!OptionFits(options.hasAutostartCommand, "--command", {"autostart"}, options, error) ||
-        !OptionFits(options.document != DocumentChoice::Settings, "--document", {"get"}, options,
-                    error) ||
-        !OptionFits(options.check, "--check", {"set", "upload", "rm", "autostart", "firmware"},
-                    options, error) ||
-        !OptionFits(options.ifChanged, "--if-changed", {"upload"}, options, error) ||
-        !OptionFits(options.ifPresent, "--if-present", {"rm"}, options, error) ||
-        !OptionFits(!options.ifVersionNot.empty(), "--if-version-not", {"firmware"}, options,
-                    error) ||
-        !OptionFits(options.intervalSeconds != 2, "--interval", {"monitor"}, options, error) ||
-        !OptionFits(options.count != 0, "--count", {"monitor"}, options, error))
+    if (!OptionFits(options.hasAutostartCommand, "--command", options, error) ||
+        !OptionFits(options.document != DocumentChoice::Settings, "--document", options, error) ||
+        !OptionFits(options.check, "--check", options, error) ||
+        !OptionFits(options.ifChanged, "--if-changed", options, error) ||
+        !OptionFits(options.ifPresent, "--if-present", options, error) ||
+        !OptionFits(!options.ifVersionNot.empty(), "--if-version-not", options, error) ||
+        !OptionFits(options.intervalSeconds != 2, "--interval", options, error) ||
+        !OptionFits(options.count != 0, "--count", options, error))
         return false;
     if (options.command == "ports" && (options.all || !options.ports.empty())) {
         error = "ports lists the discovered ports; it takes no --port or --all";
@@ -201,19 +232,30 @@ bool CheckCommandArguments(const CliOptions& options, std::string& error) {
 }
 
 // CLI11's help with the usage line first, then what the program does and its commands,
-// which are arguments rather than CLI11 subcommands (options may come after them).
+// which are arguments rather than CLI11 subcommands (options may come after them). For one
+// command (`form`), its usage line and what it does instead.
 class HelpFormatter : public CLI::Formatter {
   public:
+    explicit HelpFormatter(const CommandForm* form = nullptr) : form_(form) {}
     std::string make_description(const CLI::App*) const override { return {}; }
     std::string make_usage(const CLI::App* app, std::string name) const override {
         std::ostringstream out;
-        out << get_label("Usage") << ": " << name
-            << " [--port PATH | --all] [OPTIONS] COMMAND [ARGS]\n\n"
-            << app->get_description() << "\n\nCommands:\n";
+        out << get_label("Usage") << ": " << name << " [--port PATH | --all] [OPTIONS] ";
+        if (form_ != nullptr) {
+            std::string help = form_->help;
+            for (char& c : help)
+                if (c == '\n') c = ' ';
+            out << form_->synopsis << "\n\n" << help << ".\n";
+            return out.str();
+        }
+        out << "COMMAND [ARGS]\n\n" << app->get_description() << "\n\nCommands:\n";
         for (const CommandForm& form : kCommands)
             CLI::detail::format_help(out, form.synopsis, form.help, get_column_width());
         return out.str();
     }
+
+  private:
+    const CommandForm* form_;
 };
 
 // The command line, each option once with its help text; parsing it fills `o`.
@@ -391,9 +433,20 @@ const char* DocumentChoiceName(DocumentChoice choice) {
     return "settings";
 }
 
-std::string CliUsage() {
+std::string CliUsage(const std::string& command) {
     CliOptions unused;
-    return CommandLine(unused)->help();
+    const std::unique_ptr<CLI::App> app = CommandLine(unused);
+    const CommandForm* form = FindCommand(command);
+    if (form == nullptr) return app->help();
+    // The command's own: its usage and the options that go with it, without the notes on
+    // every command.
+    auto help = std::make_shared<HelpFormatter>(form);
+    help->column_width(28);
+    app->formatter(help);
+    app->footer("");
+    for (CLI::Option* option : app->get_options())
+        if (!BelongsTo(option->get_name(), command)) option->group("");
+    return app->help();
 }
 
 }  // namespace merivane::cli

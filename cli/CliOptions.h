@@ -59,7 +59,8 @@ std::vector<std::string> CommandArguments(const CliOptions& options);
 // "settings", "state" or "radio".
 const char* DocumentChoiceName(DocumentChoice choice);
 
-// The --help text.
-std::string CliUsage();
+// The --help text: of one command when `command` names one ("upload --help"), else of
+// the whole program.
+std::string CliUsage(const std::string& command = {});
 
 }  // namespace merivane::cli

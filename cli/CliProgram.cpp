@@ -85,7 +85,7 @@ int RunCli(const std::vector<std::string>& arguments) {
     std::string error;
     if (!ParseCliArguments(arguments, options, error)) return UsageError(error);
     if (options.help) {
-        std::fputs(CliUsage().c_str(), stdout);
+        std::fputs(CliUsage(options.command).c_str(), stdout);
         return kExitDone;
     }
     if (options.version) {

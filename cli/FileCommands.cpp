@@ -1,5 +1,6 @@
 // The commands on the device's Python folder: ls, upload, download, rm.
 
+#include "app/CKestrionApp.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
 #include "cli/StoredFileDigest.h"
@@ -57,18 +58,23 @@ void RunUpload(DeviceSession& session, CommandReport& report) {
     std::string local;
     FileMd5Hex(path, local);
     const std::optional<std::string> stored = StoredFileDigest(session.Executor(), devicePath);
-    if (options.ifChanged && stored && DigestsMatch(!local.empty(), local, *stored)) {
+    const bool same = stored && DigestsMatch(!local.empty(), local, *stored);
+    if (options.ifChanged && same) {
         report.Data()["uploaded"] = false;
         session.Prompter().Say("The device's copy of " + LocalFileName(path) +
                                " is the same; nothing was sent.");
         return;
     }
-    report.AddChange(devicePath, stored ? Json(*stored) : Json(), local);
+    // The same bytes sent again change nothing on the device, and a check says so.
+    if (!same) report.AddChange(devicePath, stored ? Json(*stored) : Json(), local);
     if (options.check) return;
 
     const UploadResult result = UploadPythonFile(path, session.Executor(), session.Prompter());
-    // Sent bytes may have changed the device's file; only a verified copy is uploaded.
-    if (result.outcome != UploadOutcome::Refused) report.MarkChanged();
+    // A transfer that failed may have left the device's copy other than it was; only a
+    // verified copy is uploaded.
+    if (result.outcome == UploadOutcome::NotVerified ||
+        (result.outcome == UploadOutcome::Verified && !same))
+        report.MarkChanged();
     report.Data()["uploaded"] = result.outcome == UploadOutcome::Verified;
     switch (result.outcome) {
         case UploadOutcome::Verified:
@@ -137,6 +143,11 @@ void RunRemove(DeviceSession& session, CommandReport& report) {
             return;
         }
     }
+    // Deleting the program auto-start runs is allowed, but not in silence.
+    const std::string autostartProgram = ActiveAutostartProgram(session.App().Documents());
+    for (const std::string& name : names)
+        if (!autostartProgram.empty() && name == autostartProgram)
+            session.Prompter().Say("warning: " + DeletedAutostartProgramWarning(name));
     Json deleted = Json::array();
     if (options.check || names.empty()) {
         report.Data()["deleted"] = deleted;

@@ -30,13 +30,14 @@ std::string SampleLine(const SignalSample& sample, const SignalMeter& meter,
                        const std::string& port, bool json) {
     const auto dbm = CsqToDbm(sample.csq);
     if (json) {
+        // The members info has for the same values keep info's names and forms.
         return JsonText({{"time", IsoUtc(sample.timeMs)},
                          {"port", port},
-                         {"csq", sample.csq},
+                         {"signal_quality", sample.csq},
                          {"dbm", dbm ? Json(*dbm) : Json()},
-                         {"bars", meter.lit},
-                         {"bar_scale", meter.scale},
-                         {"registration", RegistrationText(sample.registration)}});
+                         {"signal_bars", meter.lit},
+                         {"signal_scale", meter.scale},
+                         {"registration", sample.registration}});
     }
     char text[160];
     std::snprintf(text, sizeof text, "%s  CSQ %2d  %-8s  bars %d/%d  %s",

@@ -6,6 +6,7 @@
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
 #include "cli/SettingValues.h"
+#include "settings/SettingLimits.h"
 
 namespace merivane::cli {
 namespace {
@@ -57,6 +58,21 @@ bool AllAreSettings(xmlNode* settings, const std::vector<std::string>& paths,
     return true;
 }
 
+// False with the report failed when a value is not one its setting takes (a port out of
+// range, a baud rate the device does not offer, a word for a number).
+bool AllValuesFit(xmlNode* settings, const Assignments& set, CommandReport& report) {
+    for (const auto& [path, value] : set.inOrder) {
+        const SettingLimit* limit = FindSettingLimit(settings, path);
+        if (limit == nullptr) continue;
+        if (const std::string takes = SettingValueProblem(*limit, value); !takes.empty()) {
+            report.Fail(kExitUsage,
+                        path + " takes " + takes + ", not \"" + value + "\"; nothing was sent");
+            return false;
+        }
+    }
+    return true;
+}
+
 // Sends the settings, waits for them to take effect and reports what the device took.
 void Apply(DeviceSession& session, const Assignments& set, CommandReport& report) {
     const bool showSecrets = session.Options().showSecrets;
@@ -97,7 +113,9 @@ void RunSet(DeviceSession& session, CommandReport& report) {
         return;
     }
     const auto before = ReadSettingValues(settings, set.paths);
-    if (!AllAreSettings(settings, set.paths, before, report)) return;
+    if (!AllAreSettings(settings, set.paths, before, report) ||
+        !AllValuesFit(settings, set, report))
+        return;
 
     report.ListChanges();
     const bool showSecrets = session.Options().showSecrets;

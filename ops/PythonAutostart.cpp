@@ -24,6 +24,35 @@ bool CheckAutostartSettings(int enabled, const std::string& commandLine, Prompts
     return false;
 }
 
+std::string AutostartProgram(const std::string& commandLine) {
+    const size_t begin = commandLine.find_first_not_of(" \t");
+    if (begin == std::string::npos) return {};
+    const size_t end = commandLine.find_first_of(" \t", begin);
+    const std::string word =
+        commandLine.substr(begin, end == std::string::npos ? end : end - begin);
+    const size_t slash = word.rfind('/');
+    return slash == std::string::npos ? word : word.substr(slash + 1);
+}
+
+std::string ActiveAutostartProgram(const DocumentStore& documents) {
+    int state = 0;
+    std::string command;
+    ReadBindings(nullptr, PythonAutostartBindings(&state, &command), documents.SettingsNode());
+    return state == 1 ? AutostartProgram(command) : std::string();
+}
+
+std::string DeletedAutostartProgramWarning(const std::string& program) {
+    return program +
+           " is the program Python auto-start runs: without it the device will start a program "
+           "it does not have.";
+}
+
+std::string MissingAutostartProgramWarning(const std::string& program) {
+    return "Python auto-start runs " + program +
+           ", which is not in the device's Python folder: the device will start a program it "
+           "does not have.";
+}
+
 AutostartOutcome ApplyPythonAutostart(bool enabled, const std::string* commandLine,
                                       DocumentStore& documents, BatchExecutor& executor,
                                       Prompts& prompts) {

@@ -24,6 +24,19 @@ bool AutostartSettingsAcceptable(int enabled, const std::string& commandLine);
 // The same check, saying "Please enter the filename for python auto-start" on refusal.
 bool CheckAutostartSettings(int enabled, const std::string& commandLine, Prompts& prompts);
 
+// The file a command line starts: its first word, without a folder ("main.py" for
+// "main.py --fast" and for "/WEB/python/main.py"). Empty for a blank command line.
+std::string AutostartProgram(const std::string& commandLine);
+
+// The program auto-start runs as the loaded settings have it; empty when auto-start is off
+// or no settings are loaded.
+std::string ActiveAutostartProgram(const DocumentStore& documents);
+
+// What the user is told when the device would start a program it does not have: deleting
+// the program auto-start runs, and switching auto-start on for a file the device lacks.
+std::string DeletedAutostartProgramWarning(const std::string& program);
+std::string MissingAutostartProgramWarning(const std::string& program);
+
 enum class AutostartOutcome {
     Applied,         // sent and read back
     Refused,         // on without a command line (said); nothing sent

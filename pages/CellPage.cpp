@@ -24,6 +24,9 @@ CellPage::CellPage(QWidget* parent)
     FrameWith(ui_->bandGroup, ui_->bandBox);
     MarkModifiedOnChange(
         {ui_->apnEdit, ui_->usernameEdit, ui_->passwordEdit, ui_->simPinEdit, ui_->bandBox});
+    // The password and the SIM PIN are masked; each "Show" box beside them shows its own.
+    AddShowToggle(ui_->passwordEdit, ui_->showPasswordCheck);
+    AddShowToggle(ui_->simPinEdit, ui_->showSimPinCheck);
 }
 
 CellPage::~CellPage() = default;

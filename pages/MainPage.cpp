@@ -16,9 +16,6 @@ namespace {
 
 constexpr char kLitProperty[] = "lit";
 
-// The status line: the link's status, and whether the device's settings are loaded. A device
-// whose settings answer did not parse (or did not come back after a restore) still has its
-// sheet, with the settings pages empty; the line says why.
 // The status line: the link's state ("Connected" or "Disconnected"), and whether
 // the device's settings could be read.
 std::string StatusLine(CKestrionApp& app) {
@@ -33,7 +30,8 @@ MainPage::MainPage(QWidget* parent)
     : PropertyPage(parent),
       ui_(std::make_unique<Ui::MainPage>()),
       lit_(LitImage()),
-      unlit_(UnlitImage()) {
+      unlit_(UnlitImage()),
+      unknown_(UnknownImage()) {
     ui_->setupUi(this);
     // Room for a whole model name or modem revision.
     for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->setMinimumWidth(220);
@@ -116,6 +114,10 @@ void MainPage::UpdateSignalIndicators() {
     const SignalMeter meter = SignalMeterFor(status, Identity().signalQuality);
     if (meter.scale > 0) ShowMeter(meter);
     SetImage(ui_->linkIndicator, LinkIndicatorLit(status.ipAddress));
+    // With the device gone, the last signal and address it reported say nothing of now.
+    if (Context().app.Link().State() != LinkState::Lost) return;
+    for (QLabel* bar : bars_) SetUnknown(bar);
+    SetUnknown(ui_->linkIndicator);
 }
 
 void MainPage::ShowMeter(const SignalMeter& meter) {
@@ -131,8 +133,15 @@ void MainPage::SetImage(QLabel* indicator, bool lit) {
     indicator->setAccessibleDescription(lit ? "lit" : "unlit");
 }
 
+void MainPage::SetUnknown(QLabel* indicator) {
+    indicator->setPixmap(unknown_);
+    indicator->setProperty(kLitProperty, QVariant());
+    indicator->setAccessibleDescription("unknown");
+}
+
 MainPage::Indicator MainPage::StateOf(const QLabel* indicator) {
     if (indicator->isHidden()) return Indicator::Hidden;
+    if (!indicator->property(kLitProperty).isValid()) return Indicator::Unknown;
     return indicator->property(kLitProperty).toBool() ? Indicator::Lit : Indicator::Unlit;
 }
 

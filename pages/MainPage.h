@@ -29,8 +29,9 @@ namespace merivane {
 class MainPage : public PropertyPage {
     Q_OBJECT
   public:
-    // How one bar or the link indicator looks.
-    enum class Indicator { Hidden, Lit, Unlit };
+    // How one bar or the link indicator looks. Unknown: the device is gone, so what the
+    // bars and the link last showed may no longer hold.
+    enum class Indicator { Hidden, Lit, Unlit, Unknown };
 
     explicit MainPage(QWidget* parent = nullptr);
     ~MainPage() override;
@@ -65,12 +66,14 @@ class MainPage : public PropertyPage {
   private:
     void ShowMeter(const SignalMeter& meter);
     void SetImage(QLabel* indicator, bool lit);
+    void SetUnknown(QLabel* indicator);
     static Indicator StateOf(const QLabel* indicator);
 
     std::unique_ptr<Ui::MainPage> ui_;
     std::array<QLabel*, 5> bars_{};
     QPixmap lit_;
     QPixmap unlit_;
+    QPixmap unknown_;
     SignalMonitorPanel* monitor_;
 };
 

@@ -6,10 +6,12 @@
 #include <QTreeWidget>
 
 #include "app/CKestrionApp.h"
+#include "app/Prompts.h"
 #include "ops/FileChoices.h"
 #include "ops/PythonAutostart.h"
 #include "ops/PythonFileDelete.h"
 #include "ops/PythonFileDownload.h"
+#include "ops/PythonFileList.h"
 #include "ops/PythonFileUpload.h"
 #include "ui/DataExchange.h"
 #include "ui/QtText.h"
@@ -102,11 +104,18 @@ void PythonPage::Refresh() {
 void PythonPage::ClearFiles() {
     ui_->fileList->clear();
     files_.clear();
+    listed_ = false;
+}
+
+bool PythonPage::ConfirmAutostartWarning(const std::string& warning, const char* question) {
+    return Context().prompts.YesNo(warning + "\r\n\r\n" + question, CKestrionApp::kDisplayName,
+                                   Prompts::Icon::Warning) == Prompts::Answer::Yes;
 }
 
 void PythonPage::ShowFiles(const PythonFileListing& listing) {
     ClearFiles();
     files_ = listing.entries;
+    listed_ = listing.answered;
     for (size_t i = 0; i < files_.size(); ++i) {
         auto* item = new QTreeWidgetItem(ui_->fileList, QStringList{ToQt(files_[i].text)});
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -129,6 +138,11 @@ std::vector<PythonFileEntry> PythonPage::CheckedFiles() const {
 void PythonPage::DeleteCheckedFiles() {
     std::vector<std::string> names;
     for (const PythonFileEntry& file : CheckedFiles()) names.push_back(file.name);
+    const std::string autostartProgram = ActiveAutostartProgram(Context().app.Documents());
+    for (const std::string& name : names)
+        if (!autostartProgram.empty() && name == autostartProgram &&
+            !ConfirmAutostartWarning(DeletedAutostartProgramWarning(name), "Delete it?"))
+            return;
     const DeleteResult result = DeletePythonFiles(names, Context().executor, Context().prompts);
     if (result.outcome != DeleteOutcome::Deleted) return;
     // The list shows what is left; an answer without a list leaves it empty.
@@ -160,6 +174,11 @@ bool PythonPage::OnApply() {
         CheckAutostartSettings(autostartEnabled, autostartCommandLine, Context().prompts);
         return false;
     }
+    const std::string program = AutostartProgram(autostartCommandLine);
+    if (autostartEnabled && listed_ && !program.empty() &&
+        FindPythonFile(PythonFileListing{true, files_}, program) == nullptr &&
+        !ConfirmAutostartWarning(MissingAutostartProgramWarning(program), "Apply it anyway?"))
+        return false;
     return PropertyPage::OnApply();
 }
 

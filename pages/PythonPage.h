@@ -47,6 +47,9 @@ class PythonPage : public PropertyPage {
     void DoDataExchange(DataExchange& exchange) override;
 
   private:
+    // Asks whether to go on when the device would start a program it does not have; true
+    // to go on.
+    bool ConfirmAutostartWarning(const std::string& warning, const char* question);
     // Reads the auto-start settings and fetches the list (first show and Refresh).
     void LoadFromDevice();
     // Replaces every entry of the list with the listed files.
@@ -55,6 +58,7 @@ class PythonPage : public PropertyPage {
 
     std::unique_ptr<Ui::PythonPage> ui_;
     std::vector<PythonFileEntry> files_;
+    bool listed_ = false;  // files_ is the device's answer (not a list that did not come)
 };
 
 }  // namespace merivane

@@ -2,6 +2,7 @@
 
 #include "app/Product.h"
 #include "app/Prompts.h"
+#include "settings/SettingLimits.h"
 #include "ui/DataExchange.h"
 #include "ui_SerialPage.h"
 
@@ -29,11 +30,11 @@ SerialPage::SerialPage(QWidget* parent)
 
     SetBoundDocument(BoundDocument::Settings);
     Bindings() = {
-        BindChoices("serial/baud", &baudRate, "baudBox", &baudRateChoices),
-        BindChoices("serial/databits", &dataBits, "dataBitsBox", &dataBitsChoices),
-        BindChoices("serial/parity", &parity, "parityBox", &parityChoices),
-        BindChoices("serial/stopbits", &stopBits, "stopBitsBox", &stopBitsChoices),
-        BindChoices("serial/flowcontrol", &flowControl, "flowControlBox", &flowControlChoices),
+        BindChoices("serial/baud", &baudRate, "baudBox", &BaudRateChoices()),
+        BindChoices("serial/databits", &dataBits, "dataBitsBox", &DataBitsChoices()),
+        BindChoices("serial/parity", &parity, "parityBox", &ParityChoices()),
+        BindChoices("serial/stopbits", &stopBits, "stopBitsBox", &StopBitsChoices()),
+        BindChoices("serial/flowcontrol", &flowControl, "flowControlBox", &FlowControlChoices()),
         BindOnOff("telnet_server/state", &telnet.enabled, "telnetCheck"),
         BindText("telnet_server/port", &telnet.port, "telnetPortEdit"),
         BindOnOff("telnet_server/keepalive", &telnet.keepAlive, "telnetKeepAliveCheck"),

@@ -49,12 +49,6 @@ class SerialPage : public PropertyPage {
     Service ssh;
     Service secureSocket;
     Service udp;  // no keep-alive
-    const std::string baudRateChoices =
-        "300\n600\n1200\n2400\n4800\n9600\n19200\n38400\n57600\n115200\n230400";
-    const std::string dataBitsChoices = "8\n7\n6\n5";
-    const std::string parityChoices = "None\nOdd\nEven";
-    const std::string stopBitsChoices = "1\n2";
-    const std::string flowControlChoices = "None\nHardware";
 
   protected:
     void DoDataExchange(DataExchange& exchange) override;

@@ -52,6 +52,8 @@ SignalMonitorPanel::SignalMonitorPanel(QWidget* parent)
     summary_->setVisible(false);
 
     timer_.setInterval(TheClock().RealMs(static_cast<int>(kPollIntervalMs)));
+    // Samples are stamped in real time, as the timer runs: three polls missed make a gap.
+    plot_->SetGapMs(3 * timer_.interval());
     connect(&timer_, &QTimer::timeout, this, &SignalMonitorPanel::Tick);
     connect(monitorBox_, &QCheckBox::toggled, this, [this](bool on) {
         plot_->setVisible(on || !history_.Empty());

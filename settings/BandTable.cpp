@@ -51,6 +51,18 @@ const std::string& BandChoices() {
     return choices;
 }
 
+const std::string& BandCodes() {
+    static const std::string codes = [] {
+        std::string list;
+        for (const Band& band : kBands) {
+            if (!list.empty()) list += '\n';
+            list += std::to_string(band.code);
+        }
+        return list;
+    }();
+    return codes;
+}
+
 std::string BandCodeToText(const std::string& stored) {
     if (const char* text = TextOfCode(LeadingInteger(stored))) return text;
     return std::string(kUnknownBegin) + stored + std::string(kUnknownEnd);

@@ -11,6 +11,9 @@ namespace merivane {
 // first, quad-band last.
 const std::string& BandChoices();
 
+// The codes the device stores, "\n"-separated, in code order.
+const std::string& BandCodes();
+
 // The text shown for a stored code, read as atoi reads it. A code the table does not know
 // (3, 5, 11 and above, or no number) is kept: it shows as "Unknown band (code <stored text>)",
 // which BandTextToCode turns back into the stored text.

@@ -1,6 +1,7 @@
 #include "ui/DataExchange.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
 #include <cerrno>
@@ -27,6 +28,15 @@ int FindByPrefix(const QComboBox& box, const QString& prefix) {
 // Marks the list entries that ComboStringKeepingValue added.
 constexpr int kAddedEntryRole = Qt::UserRole + 1;
 
+// The name a person knows the control by: its label, as the accessibility bus gives it,
+// without the label's closing colon. Empty for a control without one.
+QString FieldName(QWidget* control) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+    QString name = face != nullptr ? face->text(QAccessible::Name).trimmed() : QString();
+    while (name.endsWith(':')) name.chop(1);
+    return name.trimmed();
+}
+
 }  // namespace
 
 DataExchange::DataExchange(bool saveAndValidate, Prompts* prompts)
@@ -50,7 +60,10 @@ bool DataExchange::ParseInteger(const std::string& text, int& value) {
 void DataExchange::Fail(QWidget* control, const std::string& message) {
     failed_ = true;
     failedControl_ = control;
-    if (prompts_) prompts_->Inform(message, CKestrionApp::kDisplayName, Prompts::Icon::Warning);
+    // The message names the field, so that a page with several alike tells which one is wrong.
+    const QString field = FieldName(control);
+    const std::string shown = field.isEmpty() ? message : FromQt(field) + ": " + message;
+    if (prompts_) prompts_->Inform(shown, CKestrionApp::kDisplayName, Prompts::Icon::Warning);
     control->setFocus(Qt::OtherFocusReason);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
 }
@@ -90,6 +103,12 @@ void DataExchange::Int(QLineEdit* edit, int& value, int min, int max) {
         const QString message = QString(kIntegerRangeMessage).arg(min).arg(max);
         Fail(edit, FromQt(message));
     }
+}
+
+void DataExchange::CheckInt(QLineEdit* edit, int min, int max) {
+    if (!save_) return;
+    int number = 0;
+    Int(edit, number, min, max);
 }
 
 void DataExchange::Check(QAbstractButton* box, int& value) {

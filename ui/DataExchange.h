@@ -15,7 +15,8 @@ class Prompts;
 // One pass of data exchange between a page's members and its controls: towards
 // the controls (load) or back into the members with validation (save). The
 // first value that fails validation shows its message, puts the focus on its
-// control and ends the pass: later calls of the same pass change nothing.
+// control and ends the pass: later calls of the same pass change nothing. A
+// message names the field by the control's label when it has one.
 class DataExchange {
   public:
     // The messages a failed integer shows.
@@ -36,6 +37,9 @@ class DataExchange {
     // A whole decimal number, optionally held to [min, max].
     void Int(QLineEdit* edit, int& value);
     void Int(QLineEdit* edit, int& value, int min, int max);
+    // Saving only: the edit holds a whole decimal number from `min` to `max` (a text member
+    // that carries a number, such as a port).
+    void CheckInt(QLineEdit* edit, int min, int max);
     // 1 when checked, 0 when not.
     void Check(QAbstractButton* box, int& value);
     // Loading selects the first entry that begins with the value (ignoring case);

@@ -1,5 +1,6 @@
 #include "ui/GuiResources.h"
 
+#include <QPainter>
 #include <mutex>
 
 // The resources live in a static library, whose registration object the
@@ -29,5 +30,23 @@ QIcon AppIcon() {
 QPixmap LitImage() { return LoadPixmap(":/images/bar_lit.png"); }
 
 QPixmap UnlitImage() { return LoadPixmap(":/images/bar_unlit.png"); }
+
+QPixmap UnknownImage() {
+    // The unlit image, faded, with a question mark over it: neither lit nor unlit.
+    const QPixmap unlit = UnlitImage();
+    QPixmap unknown(unlit.size());
+    unknown.fill(Qt::transparent);
+    QPainter painter(&unknown);
+    painter.setOpacity(0.45);
+    painter.drawPixmap(0, 0, unlit);
+    painter.setOpacity(1.0);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(unknown.height() - 2);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(unknown.rect(), Qt::AlignCenter, QStringLiteral("?"));
+    return unknown;
+}
 
 }  // namespace merivane

@@ -10,6 +10,8 @@
 
 #include "app/CKestrionApp.h"
 #include "settings/Bindings.h"
+#include "settings/SettingLimits.h"
+#include "ui/ComboBoxAccessible.h"
 #include "ui/DataExchange.h"
 #include "ui/KestrionPropertySheet.h"
 #include "ui/QtText.h"
@@ -61,7 +63,10 @@ void SetFramed(QGroupBox* group, bool framed) {
 
 }  // namespace
 
-PropertyPage::PropertyPage(QWidget* parent) : QWidget(parent) {}
+PropertyPage::PropertyPage(QWidget* parent) : QWidget(parent) {
+    // Every control named by its label, combo boxes included.
+    InstallComboBoxNames();
+}
 
 PropertyPage::~PropertyPage() = default;
 
@@ -131,7 +136,21 @@ void PropertyPage::SetModified(bool modified) {
 bool PropertyPage::UpdateData(bool saveAndValidate) {
     DataExchange exchange(saveAndValidate, &Context().prompts);
     DoDataExchange(exchange);
+    if (saveAndValidate) CheckNumberedSettings(exchange);
     return !exchange.Failed();
+}
+
+void PropertyPage::CheckNumberedSettings(DataExchange& exchange) {
+    for (const SettingBinding& binding : bindings_) {
+        if (binding.path.empty()) break;
+        const SettingLimit* limit = FindSettingLimit(binding.path);
+        if (limit == nullptr || limit->choices != nullptr) continue;
+        // A field the user cannot reach (no such setting, or its service switched off) is not
+        // held to the range: the device keeps what it has there.
+        auto* edit = findChild<QLineEdit*>(ToQt(binding.control_id));
+        if (edit != nullptr && !edit->isHidden() && edit->isEnabled())
+            exchange.CheckInt(edit, limit->min, limit->max);
+    }
 }
 
 void PropertyPage::DoDataExchange(DataExchange&) {}
@@ -249,6 +268,15 @@ void PropertyPage::AddSwitch(QAbstractButton* button, std::function<void()> rule
         rule();
         SetModified(true);
     });
+}
+
+void PropertyPage::AddShowToggle(QLineEdit* edit, QAbstractButton* show) {
+    edit->setEchoMode(QLineEdit::Password);
+    show->setCheckable(true);
+    connect(show, &QAbstractButton::toggled, edit, [edit](bool shown) {
+        edit->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
+    ShowWith(edit, {show});
 }
 
 void PropertyPage::EnableControls(std::initializer_list<QWidget*> controls, bool enabled) {

@@ -115,6 +115,8 @@ class PropertyPage : public QWidget, public BindingHost {
     // (a value that fails validation shows its message; the click goes on with
     // the members as they are), runs `rule` and marks the page modified.
     void AddSwitch(QAbstractButton* button, std::function<void()> rule);
+    // `edit` holds a secret: masked until `show` is ticked; `show` shows with it.
+    void AddShowToggle(QLineEdit* edit, QAbstractButton* show);
     // Enables or disables the controls (null entries are skipped).
     static void EnableControls(std::initializer_list<QWidget*> controls, bool enabled);
     // The edits take no character but the figures 0 to 9.
@@ -133,6 +135,9 @@ class PropertyPage : public QWidget, public BindingHost {
     // into its document, then the device's answer back on the page.
     void WriteChanges();
     void ShowAppliedDocument();
+    // Saving: every shown, enabled edit whose setting takes a whole number in a range (a
+    // port, for one) holds one, or the exchange fails with the range message.
+    void CheckNumberedSettings(DataExchange& exchange);
     const FollowRule* ShowRuleOf(const QWidget* follower) const;
     const FollowRule* FrameRuleOf(const QWidget* group) const;
     bool ShowGroupsWithShownControls(QWidget* parent) const;

@@ -93,8 +93,9 @@ QLineSeries* SignalPlot::NewSegment() {
     segment->attachAxis(dbmAxis_);
     // One legend entry for the line, however many pieces the gaps cut it into.
     const auto markers = chart_->legend()->markers(segment);
-    const bool first = points_ == 0;
+    const bool first = segments_ == 0;
     for (QLegendMarker* marker : markers) marker->setVisible(first);
+    ++segments_;
     return segment;
 }
 
@@ -105,9 +106,14 @@ void SignalPlot::Show(const SignalHistory& history, int64_t nowMs) {
             chart_->removeSeries(series), delete series;
     for (QScatterSeries* series : registration_) series->clear();
     points_ = 0;
+    segments_ = 0;
 
     QLineSeries* segment = nullptr;
+    const SignalSample* previous = nullptr;
     for (const SignalSample& sample : history.Samples()) {
+        if (previous != nullptr && sample.timeMs - previous->timeMs > gapMs_)
+            segment = nullptr;  // no samples for a while: a gap, not a line across it
+        previous = &sample;
         const double minutes = static_cast<double>(sample.timeMs - nowMs) / 60000.0;
         registration_[LookFor(sample.registration)]->append(minutes, kMarkerRow);
         const auto dbm = CsqToDbm(sample.csq);

@@ -84,7 +84,6 @@ TEST_F(CellPageTest, AllSettingsShowTheirControlsLabelsAndBoxesButNeverTheInacti
     EXPECT_EQ(h_.Get<QLineEdit>("apnEdit")->text(), "internet");
     EXPECT_EQ(h_.Get<QLineEdit>("usernameEdit")->text(), "user");
     EXPECT_EQ(h_.Get<QLineEdit>("passwordEdit")->text(), "secret");
-    EXPECT_EQ(h_.Get<QLineEdit>("passwordEdit")->echoMode(), QLineEdit::Normal);
     EXPECT_EQ(h_.Get<QLineEdit>("simPinEdit")->text(), "1234");
     EXPECT_EQ(h_.Get<QComboBox>("bandBox")->count(), 8);
     EXPECT_EQ(h_.Get<QComboBox>("bandBox")->currentText(), "850/1900 MHz (North America)");
@@ -180,14 +179,36 @@ TEST_F(CellPageTest, APageTheUserDidNotChangeWritesNothing) {
     EXPECT_EQ(h_.Get<QLineEdit>("apnEdit")->text(), "internet");
 }
 
+TEST_F(CellPageTest, ThePasswordAndThePinAreMaskedUntilTheirShowBoxIsTicked) {
+    h_.Show(kFullMobile);
+    for (const auto& [edit, show] : {std::pair{"passwordEdit", "showPasswordCheck"},
+                                     std::pair{"simPinEdit", "showSimPinCheck"}}) {
+        EXPECT_EQ(h_.Get<QLineEdit>(edit)->echoMode(), QLineEdit::Password) << edit;
+        ASSERT_TRUE(h_.Visible(show)) << show;
+        test::ClickBox(h_.Get<QAbstractButton>(show));
+        EXPECT_EQ(h_.Get<QLineEdit>(edit)->echoMode(), QLineEdit::Normal) << edit;
+        test::ClickBox(h_.Get<QAbstractButton>(show));
+        EXPECT_EQ(h_.Get<QLineEdit>(edit)->echoMode(), QLineEdit::Password) << edit;
+    }
+    EXPECT_FALSE(h_.page.IsModified()) << "showing a secret changes no setting";
+    // Without the setting, its box goes with the edit.
+    PageHarness<CellPage> noPin;
+    noPin.Show(Mobile("<apn>internet</apn>"));
+    EXPECT_FALSE(noPin.Visible("showSimPinCheck"));
+}
+
 TEST_F(CellPageTest, EveryControlIsNamedByItsLabel) {
+    // Shown, so that the band list has an entry, which must not take the label's place.
+    h_.Show(kFullMobile);
     const std::pair<const char*, const char*> named[] = {
         {"apnEdit", "Service Plan/APN"},   {"usernameEdit", "Username"},
-        {"passwordEdit", "Password"},      {"simPinEdit", "SIM Pin"},
+        {"passwordEdit", "Password"},      {"showPasswordCheck", "Show Password"},
+        {"simPinEdit", "SIM Pin"},         {"showSimPinCheck", "Show SIM Pin"},
         {"bandBox", "Band Configuration"}, {"inactivityTimeoutEdit", "Inactivity Timeout"},
     };
     for (const auto& [object, name] : named)
         EXPECT_EQ(test::AccessibleName(h_.Get(object)).toStdString(), name) << object;
+    EXPECT_EQ(test::AccessibleValue(h_.Get("bandBox")), "850/1900 MHz (North America)");
     EXPECT_EQ(h_.page.Caption(), "Mobile");
 }
 

@@ -11,6 +11,7 @@
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
 #include "app/Product.h"
+#include "ops/SignalHistory.h"
 #include "pages/MainPage.h"
 #include "pages/SignalMonitorPanel.h"
 #include "support/Clock.h"
@@ -32,7 +33,7 @@ std::string StateReply(const std::string& model, const std::string& stats, const
     return reply + "</query_state></rci_reply>\r\nOK\r\n";
 }
 
-// The bars as letters from the left: L lit, U unlit, H hidden.
+// The bars as letters from the left: L lit, U unlit, H hidden, ? unknown.
 std::string Bars(const MainPage& page) {
     std::string shown;
     for (int bar = 1; bar <= 5; ++bar) {
@@ -45,6 +46,9 @@ std::string Bars(const MainPage& page) {
                 break;
             case MainPage::Indicator::Hidden:
                 shown += 'H';
+                break;
+            case MainPage::Indicator::Unknown:
+                shown += '?';
                 break;
         }
     }
@@ -219,8 +223,9 @@ TEST_F(MainPageRefreshTest, RefreshReadsTheDeviceAgain) {
     EXPECT_EQ(page.LinkState(), MainPage::Indicator::Lit);
 }
 
-// A Refresh that loses the device says so on the status line; the next Refresh,
-// with the device back on a new terminal behind the same name, reconnects.
+// A Refresh that loses the device says so on the status line, and the bars and the link
+// show that their state is not known; the next Refresh, with the device back on a new
+// terminal behind the same name, reconnects.
 TEST_F(MainPageRefreshTest, TheStatusLineFollowsALostLinkAndRefreshReconnects) {
     g_product = kBrivel;
     app_.Identity().status = "Connected (" + app_.PortName() + ")";
@@ -233,14 +238,43 @@ TEST_F(MainPageRefreshTest, TheStatusLineFollowsALostLinkAndRefreshReconnects) {
 
     QTest::mouseClick(refresh, Qt::LeftButton);
     EXPECT_EQ(status(), "Connected (" + app_.PortName() + ")");
+    EXPECT_EQ(Bars(page), "LLUHH");
     device_->Unplug();
     QTest::mouseClick(refresh, Qt::LeftButton);
     EXPECT_EQ(status(), "Disconnected (" + app_.PortName() + ")");
+    EXPECT_EQ(Bars(page), "???HH");
+    EXPECT_EQ(page.LinkState(), MainPage::Indicator::Unknown);
 
     device_->Plug();
     QTest::mouseClick(refresh, Qt::LeftButton);
     EXPECT_EQ(status(), "Connected (" + app_.PortName() + ")");
     EXPECT_EQ(page.findChild<QLineEdit*>("productEdit")->text(), kGateway);
+    EXPECT_EQ(Bars(page), "LLUHH");
+    EXPECT_EQ(page.LinkState(), MainPage::Indicator::Lit);
+}
+
+// The line runs only between samples that came one after the other: a strength not known,
+// or a time without samples (the device gone, polling paused for an apply), is a gap.
+TEST(SignalPlotTest, ATimeWithoutSamplesIsAGapNotALine) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int64_t, int>> samples;  // seconds from the first, CSQ
+        int segments;
+    };
+    const Case cases[] = {
+        {"samples every two seconds", {{0, 17}, {2, 18}, {4, 17}}, 1},
+        {"a minute without samples", {{0, 17}, {2, 18}, {62, 17}, {64, 16}}, 2},
+        {"a strength not known", {{0, 17}, {2, 99}, {4, 17}}, 2},
+        {"two pauses", {{0, 17}, {40, 17}, {42, 17}, {100, 17}}, 3},
+    };
+    const int64_t start = 1'800'000'000'000;
+    for (const Case& c : cases) {
+        SignalHistory history;
+        for (const auto& [seconds, csq] : c.samples) history.Add({start + seconds * 1000, csq, 1});
+        SignalPlot plot;
+        plot.Show(history, start + c.samples.back().first * 1000);
+        EXPECT_EQ(plot.SegmentCount(), c.segments) << c.what;
+    }
 }
 
 // A technician points the antenna: with the box ticked against a drifting

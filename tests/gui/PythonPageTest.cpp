@@ -278,6 +278,47 @@ TEST_F(PythonPageTest, AutostartNeedsACommandLineAndIsAppliedThroughTheSheet) {
     EXPECT_EQ(device_->Setting("python/command"), "");
 }
 
+// Auto-start on for a file the device lacks, and deleting the file auto-start runs, each ask
+// first: the device would start a program it does not have.
+TEST_F(PythonPageTest, AProgramTheDeviceWouldStartWithoutHavingItIsAskedAbout) {
+    LoadDocuments();
+    Open();
+    auto* command = Find<QLineEdit>("autostartCommandEdit");
+    command->clear();
+    QTest::keyClicks(command, "missing.py");
+    Find<QCheckBox>("autostartCheck")->click();
+    const std::string missing =
+        "Python auto-start runs missing.py, which is not in the device's Python folder: the "
+        "device will start a program it does not have.\r\n\r\nApply it anyway?";
+    const std::string deleted =
+        "main.py is the program Python auto-start runs: without it the device will start a "
+        "program it does not have.\r\n\r\nDelete it?";
+    auto asked = [&] {
+        return prompts_.ShownPrompts().empty() ? std::string()
+                                               : prompts_.ShownPrompts().back().text;
+    };
+    sheet_.Apply();  // answered No
+    EXPECT_EQ(asked(), missing);
+    EXPECT_FALSE(device_->AutostartOn());
+    prompts_.QueueAnswer(Prompts::Answer::Yes);
+    sheet_.Apply();
+    EXPECT_TRUE(device_->AutostartOn());
+
+    // Auto-start on main.py, which is there: no question.
+    command->setText("main.py");
+    page_.SetModified();
+    prompts_.ClearShown();
+    sheet_.Apply();
+    EXPECT_TRUE(prompts_.ShownPrompts().empty());
+    Check("main.py");
+    Click("deleteButton");  // answered No
+    EXPECT_EQ(asked(), deleted);
+    EXPECT_TRUE(device_->FileContents(kPython + std::string("main.py")));
+    prompts_.QueueAnswer(Prompts::Answer::Yes);
+    Click("deleteButton");
+    EXPECT_FALSE(device_->FileContents(kPython + std::string("main.py")));
+}
+
 TEST_F(PythonPageTest, RefreshDropsUnappliedEditsAndShowsTheDevicesValues) {
     LoadDocuments();
     Open();

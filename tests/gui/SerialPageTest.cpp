@@ -205,9 +205,53 @@ TEST_F(SerialPageTest, KeepAliveAndPortChangesOnlyMarkThePageModified) {
     udp->clear();
     QTest::keyClicks(udp, "21x");
     EXPECT_EQ(udp->text(), "21x");
+    udp->setText("2103");
     h_.Apply();
     EXPECT_EQ(h_.Value("tcp_server/port"), "2102");
-    EXPECT_EQ(h_.Value("udp_server/port"), "21x");
+    EXPECT_EQ(h_.Value("udp_server/port"), "2103");
+}
+
+// A port must be a number from 1 to 65535: another keeps the page from being left or
+// applied, with the message naming the field. A service switched off keeps its port as is.
+TEST_F(SerialPageTest, APortOutsideItsRangeIsRefusedNamingTheField) {
+    const std::string allOn =
+        Service("telnet_server", "on", "2001", "on") + Service("tcp_server", "on", "2101", "on") +
+        Service("ssh_server", "off", "2501", "on") + Service("securesocket", "on", "2601", "on") +
+        Service("udp_server", "on", "2101");
+    struct Case {
+        const char* edit;
+        const char* typed;
+        const char* message;  // null: taken
+    };
+    const Case cases[] = {
+        {"telnetPortEdit", "0", "Telnet TCP Port: Please enter an integer between 1 and 65535."},
+        {"rawTcpPortEdit", "65536", "Raw TCP Port: Please enter an integer between 1 and 65535."},
+        {"secureSocketPortEdit", "99999999",
+         "Secure Socket TCP Port: Please enter an integer between 1 and 65535."},
+        {"telnetPortEdit", "", "Telnet TCP Port: Please enter an integer."},
+        {"udpPortEdit", "21x", "UDP Port: Please enter an integer."},
+        {"udpPortEdit", "-1", "UDP Port: Please enter an integer between 1 and 65535."},
+        {"telnetPortEdit", "1", nullptr},
+        {"udpPortEdit", "65535", nullptr},
+        {"sshPortEdit", "0", nullptr},  // SSH is off
+    };
+    for (const Case& c : cases) {
+        PageHarness<SerialPage> h;
+        h.Show(Line("9600") + allOn);
+        const std::string before = h.Sent();
+        h.Get<QLineEdit>(c.edit)->setText(c.typed);
+        h.Apply();
+        const std::string what = std::string(c.edit) + " \"" + c.typed + "\"";
+        if (c.message == nullptr) {
+            EXPECT_EQ(h.applies, 1) << what;
+            EXPECT_TRUE(h.prompts.ShownPrompts().empty()) << what;
+            continue;
+        }
+        EXPECT_EQ(h.applies, 0) << what;
+        EXPECT_EQ(h.Sent(), before) << what;
+        EXPECT_EQ(h.prompts.Texts(), std::vector<std::string>{c.message}) << what;
+        EXPECT_FALSE(h.SwitchTo(1)) << what;
+    }
 }
 
 TEST_F(SerialPageTest, ATrackerModelIsRefusedAndNothingIsWritten) {
@@ -250,6 +294,8 @@ TEST_F(SerialPageTest, ATrackerModelDoesNotStopTheApplyOfAnotherPage) {
 }
 
 TEST_F(SerialPageTest, EveryControlHasADistinctName) {
+    // Shown, so that the lists have entries, which must not take their labels' place.
+    h_.Show(Line("115200") + kServices);
     const std::pair<const char*, const char*> named[] = {
         {"baudBox", "Baud Rate"},
         {"dataBitsBox", "Data Bits"},
@@ -267,6 +313,7 @@ TEST_F(SerialPageTest, EveryControlHasADistinctName) {
     };
     for (const auto& [object, name] : named)
         EXPECT_EQ(test::AccessibleName(h_.Get(object)).toStdString(), name) << object;
+    EXPECT_EQ(test::AccessibleValue(h_.Get("baudBox")), "115200");
     EXPECT_EQ(h_.Get<QCheckBox>("rawTcpKeepAliveCheck")->text(), "Enable TCP Keep-Alive ");
     EXPECT_EQ(h_.page.Caption(), "Serial Port");
 }

@@ -48,6 +48,11 @@ inline QString AccessibleName(QWidget* widget) {
     return face != nullptr ? face->text(QAccessible::Name) : QString();
 }
 
+inline std::string AccessibleValue(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face != nullptr ? face->text(QAccessible::Value).toStdString() : std::string();
+}
+
 // Clicks a check box on its box, as a user does (a wide check box takes clicks only on its box
 // and text, not in the middle of its row).
 inline void ClickBox(QAbstractButton* box) {

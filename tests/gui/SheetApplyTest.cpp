@@ -172,7 +172,7 @@ TEST_F(SheetApplyTest, APageWhoseValuesFailIsShownWithItsMessageAndNothingIsSent
         {"an hour count out of range on the page pressed on",
          {kRemote, "reconnectHoursEdit", "10"},
          kRemote,
-         "Please enter an integer between 0 and 9."},
+         "Reconnect after hours: Please enter an integer between 0 and 9."},
         {"a mesh radio field out of range on another page",
          {kZelbo, "joinTimeEdit", "256"},
          kUtilities,

@@ -270,19 +270,24 @@ TEST_P(TelvoraRangeTest, AFieldOutOfRangeKeepsThePageUntilCorrected) {
 INSTANTIATE_TEST_SUITE_P(
     Fields, TelvoraRangeTest,
     ::testing::Values(
-        RangeCase{"reconnectHoursEdit", "10", "Please enter an integer between 0 and 9."},
-        RangeCase{"reconnectMinutesEdit", "61", "Please enter an integer between 0 and 60."},
-        RangeCase{"reconnectSecondsEdit", "", "Please enter an integer."},
-        RangeCase{"retryHoursEdit", "", "Please enter an integer."},
-        RangeCase{"retryMinutesEdit", "99", "Please enter an integer between 0 and 60."},
-        RangeCase{"retrySecondsEdit", "61", "Please enter an integer between 0 and 60."}));
+        // Each message names its field: the two rows look alike.
+        RangeCase{"reconnectHoursEdit", "10",
+                  "Reconnect after hours: Please enter an integer between 0 and 9."},
+        RangeCase{"reconnectMinutesEdit", "61",
+                  "Reconnect after minutes: Please enter an integer between 0 and 60."},
+        RangeCase{"reconnectSecondsEdit", "", "Reconnect after seconds: Please enter an integer."},
+        RangeCase{"retryHoursEdit", "", "Retry after hours: Please enter an integer."},
+        RangeCase{"retryMinutesEdit", "99",
+                  "Retry after minutes: Please enter an integer between 0 and 60."},
+        RangeCase{"retrySecondsEdit", "61",
+                  "Retry after seconds: Please enter an integer between 0 and 60."}));
 
 TEST_F(TelvoraPageTest, ADelayOfTenHoursOrMoreMustBeBroughtBackBeforeLeaving) {
     h_.Show(Connections("en://devices.example", "36000", "60"));
     EXPECT_EQ(Fields("reconnect"), "10 0 0");
     EXPECT_FALSE(h_.SwitchTo(1));
-    EXPECT_EQ(h_.prompts.Texts(),
-              std::vector<std::string>{"Please enter an integer between 0 and 9."});
+    EXPECT_EQ(h_.prompts.Texts(), std::vector<std::string>{"Reconnect after hours: Please enter "
+                                                           "an integer between 0 and 9."});
     Type("reconnectHoursEdit", "9");
     EXPECT_TRUE(h_.SwitchTo(1));
 }

@@ -186,6 +186,102 @@ TEST_F(CliCommandsTest, SetRefusesUnknownPathsAndGroupsAndFailsOnAValueTheDevice
         << refused.err;
 }
 
+TEST_F(CliCommandsTest, SetRefusesAValueItsSettingCannotTake) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    constexpr char kPort[] = "takes a whole number from 1 to 65535";
+    constexpr char kDelay[] = "takes a whole number from 0 to 36060, or -32768 for off";
+    const std::pair<std::string, std::string> refused[] = {
+        {"telnet_server/port=0", std::string("telnet_server/port ") + kPort},
+        {"telnet_server/port=65536", std::string("telnet_server/port ") + kPort},
+        {"tcp_server/port=99999999", std::string("tcp_server/port ") + kPort},
+        {"TELNET_SERVER/Port=-1", std::string("TELNET_SERVER/Port ") + kPort},
+        {"udp_server/port=abc", std::string("udp_server/port ") + kPort + ", not \"abc\""},
+        {"serial/baud=12345", "serial/baud takes one of 300, 600, 1200,"},
+        {"serial/parity=space", "serial/parity takes one of None, Odd, Even"},
+        {"mobile_simple/mobile_gsm_band=3", "mobile_simple/mobile_gsm_band takes one of 1, 2, 4,"},
+        {"mgmtconnection/clientConnectionReconnectTimeout=-5",
+         std::string("mgmtconnection/clientConnectionReconnectTimeout ") + kDelay},
+    };
+    for (const auto& [assignment, why] : refused) {
+        const CliRun run = RunOn(device, {"set", "mobile_simple/apn=changed", assignment});
+        EXPECT_EQ(run.exit, 2) << assignment;
+        EXPECT_NE(run.err.find(why), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("nothing was sent"), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(ReceivedWith(device, "at&usbinterface=22").empty());
+
+    // The ends of the ranges, "off" for a delay and the device's own spelling of a choice.
+    const CliRun taken = RunOn(
+        device, {"set", "telnet_server/port=65535", "tcp_server/port=1", "serial/baud=9600",
+                 "serial/parity=none", "mgmtconnection/clientConnectionReconnectTimeout=-32768"});
+    ASSERT_EQ(taken.exit, 0) << taken.err;
+    EXPECT_EQ(device.Setting("telnet_server/port"), "65535");
+    EXPECT_EQ(device.Setting("serial/baud"), "9600");
+}
+
+TEST_F(CliCommandsTest, AnAutostartProgramTheDeviceDoesNotHaveIsWarnedOf) {
+    sim::SimulatedDevice& device = StartDevice("ttyA", Options());
+    ASSERT_TRUE(device.PutFile("/WEB/python/other.py", "x"));
+    constexpr char kWarning[] = "warning: ";
+    constexpr char kWhy[] = "the device will start a program it does not have";
+    struct Step {
+        std::vector<std::string> args;
+        const char* warning;  // null: none
+    };
+    const Step steps[] = {
+        {{"rm", "other.py"}, nullptr},  // auto-start is off
+        {{"autostart", "on", "--command", "missing.py"},
+         "Python auto-start runs missing.py, which is not in the device's Python folder"},
+        {{"autostart", "on", "--command", "main.py --fast"}, nullptr},
+        {{"rm", "main.py"}, "main.py is the program Python auto-start runs"},
+    };
+    for (const Step& step : steps) {
+        const CliRun run = RunOn(device, step.args);
+        const std::string what = ::testing::PrintToString(step.args);
+        ASSERT_EQ(run.exit, 0) << what << run.err;
+        EXPECT_EQ(run.err.find(kWhy) != std::string::npos, step.warning != nullptr)
+            << what << run.err;
+        if (step.warning != nullptr) {
+            EXPECT_NE(run.err.find(std::string(kWarning) + step.warning), std::string::npos)
+                << run.err;
+        }
+    }
+    // Warned of, and done all the same.
+    EXPECT_FALSE(device.FileContents("/WEB/python/main.py").has_value());
+    EXPECT_TRUE(device.AutostartOn());
+}
+
+TEST_F(CliCommandsTest, EachCommandHasItsOwnHelp) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* usage;
+        const char* listed;    // an option of the command
+        const char* unlisted;  // an option of other commands only
+    };
+    const Case cases[] = {
+        {{"upload", "--help"},
+         "upload FILE\n\nsends FILE into the Python folder",
+         "--if-changed",
+         "--interval"},
+        {{"--help", "monitor"}, "monitor\n\nprints the signal", "--count", "--check"},
+        {{"set", "--help"}, "set PATH=VALUE...\n\nwrites the settings", "--check", "--if-changed"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli(c.args);
+        const std::string what = ::testing::PrintToString(c.args);
+        EXPECT_EQ(run.exit, 0) << what;
+        EXPECT_EQ(
+            run.out.rfind(
+                std::string("Usage: merivane-cli [--port PATH | --all] [OPTIONS] ") + c.usage, 0),
+            0u)
+            << run.out;
+        EXPECT_NE(run.out.find(c.listed), std::string::npos) << what;
+        EXPECT_NE(run.out.find("--port"), std::string::npos) << what;
+        EXPECT_EQ(run.out.find(c.unlisted), std::string::npos) << what;
+        EXPECT_EQ(run.out.find("Commands:"), std::string::npos) << what;
+    }
+}
+
 TEST_F(CliCommandsTest, ADeviceWhoseSettingsDoNotParseIsServedButItsSettingsAreNotChanged) {
     sim::DeviceOptions options = Options();
     options.faults = {"bad-xml:<query_setting></query_setting>"};
@@ -460,20 +556,22 @@ TEST_F(CliCommandsTest, DebugKeepsAPrivateCommandLog) {
     EXPECT_TRUE(std::filesystem::exists(named));
 }
 
+// A sample says what info says of the same values, in info's words.
 TEST_F(CliCommandsTest, MonitorPrintsOneJsonObjectASample) {
     sim::SimulatedDevice& device = StartDevice("ttyA", Options(Product::Korvane));
+    const Json info = JsonDocument(RunOn(device, {"--json", "info"}));
     const CliRun run = RunOn(device, {"monitor", "--count", "3", "--json"});
     ASSERT_EQ(run.exit, 0) << run.err;
     std::istringstream lines(run.out);
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count) {
         const Json sample = Json::parse(line);
-        EXPECT_EQ(sample["csq"], 17);
         EXPECT_EQ(sample["dbm"], -79);
-        EXPECT_EQ(sample["bars"], 4);
-        EXPECT_EQ(sample["bar_scale"], 5);
-        EXPECT_EQ(sample["registration"], "registered home");
         EXPECT_EQ(sample["port"], device.LinkPath());
+        for (const char* key : {"signal_quality", "signal_bars", "signal_scale", "registration"})
+            EXPECT_EQ(sample[key], info[key]) << key << ": " << line;
+        EXPECT_EQ(sample["signal_bars"], 4);
+        EXPECT_EQ(sample["registration"], 1);
     }
     EXPECT_EQ(count, 3);
 }

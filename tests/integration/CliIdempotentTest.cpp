@@ -78,7 +78,10 @@ TEST_F(CliIdempotentTest, UploadIfChangedSendsOnlyADifferentFile) {
         {"print(1)\n", {"--if-changed"}, true, true},
         {"print(1)\n", {"--if-changed"}, false, false},
         {"print(1)\n", {"--check", "--if-changed"}, false, false},
-        {"print(1)\n", {}, true, true},  // without --if-changed it always goes
+        // Without --if-changed it always goes; the same file again changes nothing, and a
+        // check compares the digests as --if-changed does.
+        {"print(1)\n", {}, false, true},
+        {"print(1)\n", {"--check"}, false, false},
         {"print(2)\n", {"--check", "--if-changed"}, true, false},
         {"print(2)\n", {"--if-changed"}, true, true},
     };

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -11,12 +13,14 @@
 #include <QTreeWidget>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/BatchExecutor.h"
 #include "app/CKestrionApp.h"
 #include "app/Startup.h"
 #include "desktop/DesktopRun.h"
+#include "ops/SignalHistory.h"
 #include "pages/CellPage.h"
 #include "pages/SerialPage.h"
 #include "pages/TelvoraPage.h"
@@ -27,6 +31,8 @@
 #include "ui/ComSearch.h"
 #include "ui/KestrionPropertySheet.h"
 #include "ui/PropertyPage.h"
+#include "ui/QtPrompts.h"
+#include "ui/SignalPlot.h"
 #include "ui/USBDialog.h"
 
 namespace {
@@ -79,6 +85,21 @@ void GrabRunner(const QString& name, int attempts = 2000) {
     });
 }
 
+// Runs the desktop program against `device` and hands its sheet, sized to fit, to `shoot`;
+// the sheet closes afterwards.
+void RunDesktopOn(sim::SimulatedDevice& device,
+                  const std::function<void(KestrionPropertySheet&)>& shoot) {
+    CKestrionApp app(std::make_unique<FixedPortSource>());
+    test::ScriptedPrompts prompts;
+    StartupOptions startup;
+    startup.portPath = device.LinkPath();
+    RunDesktop(app, startup, prompts, [&](KestrionPropertySheet& sheet) {
+        sheet.resize(sheet.sizeHint());
+        shoot(sheet);
+        sheet.reject();
+    });
+}
+
 void ShootProduct(const std::string& folder, sim::Product product, const QString& prefix) {
     sim::DeviceOptions options;
     options.linkPath = folder + "/tty-" + prefix.toStdString();
@@ -86,12 +107,7 @@ void ShootProduct(const std::string& folder, sim::Product product, const QString
     sim::SimulatedDevice device(options);
     if (!device.Start()) return;
 
-    CKestrionApp app(std::make_unique<FixedPortSource>());
-    test::ScriptedPrompts prompts;
-    StartupOptions startup;
-    startup.portPath = device.LinkPath();
-    RunDesktop(app, startup, prompts, [&](KestrionPropertySheet& sheet) {
-        sheet.resize(sheet.sizeHint());
+    RunDesktopOn(device, [&](KestrionPropertySheet& sheet) {
         for (int i = 0; i < sheet.PageCount(); ++i) {
             sheet.SetActivePage(i);
             Save(
@@ -105,7 +121,6 @@ void ShootProduct(const std::string& folder, sim::Product product, const QString
         GrabNextModal<CAboutDlg>(prefix + "-about",
                                  [](QWidget* modal) { static_cast<QDialog*>(modal)->accept(); });
         sheet.ShowAbout();
-        sheet.reject();
     });
 }
 
@@ -122,12 +137,7 @@ void ShootPythonFiles(const std::string& folder) {
                    std::string(123456, 'l'));
     device.PutFile("/WEB/python/my script.py", "print(1)\n");
 
-    CKestrionApp app(std::make_unique<FixedPortSource>());
-    test::ScriptedPrompts prompts;
-    StartupOptions startup;
-    startup.portPath = device.LinkPath();
-    RunDesktop(app, startup, prompts, [&](KestrionPropertySheet& sheet) {
-        sheet.resize(sheet.sizeHint());
+    RunDesktopOn(device, [&](KestrionPropertySheet& sheet) {
         for (int i = 0; i < sheet.PageCount(); ++i) {
             if (sheet.Tabs()->tabText(i) != "Python") continue;
             sheet.SetActivePage(i);
@@ -136,7 +146,6 @@ void ShootPythonFiles(const std::string& folder) {
                 list->topLevelItem(1)->setCheckState(0, Qt::Checked);
             Save(&sheet, "brivel-python-files");
         }
-        sheet.reject();
     });
 }
 
@@ -186,6 +195,63 @@ void ShootUnusualSettings() {
         "<udp_server><state>off</state><port>2102</port></udp_server>");
 }
 
+// The Device Information page after the device went away: the status says so and the
+// bars and the link show that their state is not known.
+void ShootDisconnected(const std::string& folder) {
+    sim::DeviceOptions options;
+    options.linkPath = folder + "/tty-gone";
+    sim::SimulatedDevice device(options);
+    if (!device.Start()) return;
+    RunDesktopOn(device, [&](KestrionPropertySheet& sheet) {
+        sheet.SetActivePage(0);
+        Save(&sheet, "brivel-connected");
+        device.Unplug();
+        sheet.Page(0)->findChild<QPushButton*>("refreshButton")->click();
+        Save(&sheet, "brivel-disconnected");
+    });
+}
+
+// The signal plot with two pauses in the samples: gaps, not lines across them.
+void ShootSignalGap() {
+    const int64_t now = 1'800'000'000'000;
+    SignalHistory history;
+    for (int64_t second = -540; second <= 0; second += 2) {
+        // Nothing from 6 to 5 minutes ago (the device away), nor for 30 s around 2 minutes
+        // ago (polling paused for an apply).
+        if ((second > -360 && second < -300) || (second > -135 && second < -105)) continue;
+        history.Add({now + second * 1000, 14 + static_cast<int>((second / 20) % 5), 1});
+    }
+    SignalPlot plot;
+    plot.resize(640, 300);
+    plot.Show(history, now);
+    plot.show();
+    Save(&plot, "signal-plot-gaps");
+}
+
+// The Serial Port page refusing a port of 0, with the desktop's own message box.
+void ShootPortRefusal() {
+    CKestrionApp app(std::make_unique<FixedPortSource>());
+    app.Documents().LoadSettingsDocument(
+        "<rci_reply version=\"1.1\"><query_setting><serial><baud>9600</baud><databits>8"
+        "</databits><parity>none</parity><stopbits>1</stopbits><flowcontrol>none</flowcontrol>"
+        "</serial><telnet_server><state>on</state><port>2001</port><keepalive>on</keepalive>"
+        "</telnet_server><tcp_server><state>on</state><port>2101</port><keepalive>off"
+        "</keepalive></tcp_server></query_setting></rci_reply>\r\nOK\r\n");
+    SerialPage serial;
+    QtPrompts prompts;
+    HeadlessExecutor executor(app.Link());
+    KestrionPropertySheet sheet(PageContext{app, prompts, executor});
+    sheet.AddPage(&serial);
+    sheet.show();
+    sheet.resize(sheet.sizeHint());
+    serial.findChild<QLineEdit*>("telnetPortEdit")->setText("0");
+    serial.SetModified();
+    GrabNextModal<QMessageBox>("serial-port-refused-message",
+                               [](QWidget* modal) { static_cast<QDialog*>(modal)->accept(); });
+    sheet.Apply();
+    Save(&sheet, "serial-port-refused-page");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -202,8 +268,11 @@ int main(int argc, char* argv[]) {
     ShootProduct(devices, sim::Product::Brivel, "brivel");
     ShootProduct(devices, sim::Product::Korvane, "korvane");
     ShootPythonFiles(devices);
+    ShootDisconnected(devices);
     std::filesystem::remove_all(devices);
     ShootUnusualSettings();
+    ShootSignalGap();
+    ShootPortRefusal();
 
     ComSearch search;
     search.candidates = {"/dev/ttyACM1", "/dev/ttyACM0"};
