@@ -11,7 +11,8 @@ enum class Product { Brivel, Korvane };
 
 // How a simulated device is set up when it starts.
 struct DeviceOptions {
-    std::string linkPath;  // symbolic link to publish (required)
+    std::string linkPath;  // symbolic link to publish (required without ttyPath)
+    std::string ttyPath;   // serve this existing terminal instead of a pseudo-terminal
     Product product = Product::Brivel;
     bool radio = true;                // false: gateway without the mesh radio module
     bool echo = true;                 // echo every command line before its answer

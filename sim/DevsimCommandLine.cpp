@@ -32,6 +32,9 @@ std::unique_ptr<CLI::App> CommandLine(DevsimCommandLine& line) {
     app->add_option("--link", "symbolic link to publish (required)")
         ->option_text("PATH")
         ->each([&o](const std::string& path) { o.linkPath = path; });
+    app->add_option("--tty", "serve this existing terminal (a USB gadget's port) instead")
+        ->option_text("PATH")
+        ->each([&o](const std::string& path) { o.ttyPath = path; });
     app->add_option("--product", "the product (default brivel)")
         ->option_text("brivel|korvane")
         ->each([&o](const std::string& product) {
@@ -84,8 +87,10 @@ bool DevsimCommandLine::Parse(const std::vector<std::string>& args, std::string&
     const std::unique_ptr<CLI::App> app = CommandLine(*this);
     const auto unknown = [](const std::string& argument) { return "unknown option: " + argument; };
     if (!ParseCommandLine(*app, args, unknown, error)) return false;
+    // A served terminal is its own name.
+    if (options.linkPath.empty()) options.linkPath = options.ttyPath;
     if (!help && options.linkPath.empty()) {
-        error = "--link PATH is required";
+        error = "--link PATH or --tty PATH is required";
         return false;
     }
     return true;

@@ -30,12 +30,14 @@ std::string ReadLinkTarget(const std::string& path) {
 
 }  // namespace
 
-PtyEndpoint::PtyEndpoint(std::string linkPath) : linkPath_(std::move(linkPath)) {}
+PtyEndpoint::PtyEndpoint(std::string linkPath, std::string ttyPath)
+    : linkPath_(std::move(linkPath)), ttyPath_(std::move(ttyPath)) {}
 
 PtyEndpoint::~PtyEndpoint() { Close(); }
 
 bool PtyEndpoint::Open() {
     Close();
+    if (ServesTty()) return OpenTty();
     int master = -1;
     int slave = -1;
     char name[PATH_MAX] = {};
@@ -61,6 +63,21 @@ bool PtyEndpoint::Open() {
     return true;
 }
 
+bool PtyEndpoint::OpenTty() {
+    const int fd = open(ttyPath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    // Raw before anything is read: a cooked line would echo the host's commands back to it.
+    termios tio{};
+    if (tcgetattr(fd, &tio) == 0) {
+        cfmakeraw(&tio);
+        tio.c_cflag |= CLOCAL | CREAD;
+        tcsetattr(fd, TCSAFLUSH, &tio);
+    }
+    master_ = fd;
+    slavePath_ = ttyPath_;
+    return true;
+}
+
 bool PtyEndpoint::PublishLink() {
     const std::string temp = linkPath_ + ".new." + std::to_string(getpid()) + "." +
                              std::to_string(g_linkSerial.fetch_add(1));
@@ -76,9 +93,9 @@ bool PtyEndpoint::PublishLink() {
 void PtyEndpoint::Close() {
     if (master_ < 0) return;
     // Only our own link goes: another device may have published over it since.
-    if (ReadLinkTarget(linkPath_) == slavePath_) unlink(linkPath_.c_str());
+    if (!ServesTty() && ReadLinkTarget(linkPath_) == slavePath_) unlink(linkPath_.c_str());
     close(master_);
-    close(slave_);
+    if (slave_ >= 0) close(slave_);
     master_ = -1;
     slave_ = -1;
     slavePath_.clear();
@@ -108,8 +125,13 @@ long PtyEndpoint::Write(const char* data, size_t size) {
 }
 
 size_t PtyEndpoint::UnreadByPeer() const {
-    if (slave_ < 0) return 0;
     int pending = 0;
+    // A terminal of our own tells only what is still in its output queue.
+    if (ServesTty()) {
+        if (master_ < 0 || ioctl(master_, TIOCOUTQ, &pending) != 0 || pending < 0) return 0;
+        return static_cast<size_t>(pending);
+    }
+    if (slave_ < 0) return 0;
     if (ioctl(slave_, FIONREAD, &pending) != 0 || pending < 0) return 0;
     return static_cast<size_t>(pending);
 }

@@ -14,9 +14,13 @@ namespace merivane::sim {
 // closes both descriptors and removes the link, which is what the tool sees
 // when a USB device vanishes; opening it again puts a new pseudo-terminal
 // behind the same link.
+//
+// Given an existing terminal (a USB gadget's serial port), the endpoint opens
+// that in raw mode instead and publishes no link: the host side's name is the
+// kernel's business there.
 class PtyEndpoint {
   public:
-    explicit PtyEndpoint(std::string linkPath);
+    explicit PtyEndpoint(std::string linkPath, std::string ttyPath = {});
     ~PtyEndpoint();
     PtyEndpoint(const PtyEndpoint&) = delete;
     PtyEndpoint& operator=(const PtyEndpoint&) = delete;
@@ -27,6 +31,8 @@ class PtyEndpoint {
     // Closes both sides and removes the link if it still points at our slave.
     void Close();
     bool IsOpen() const { return master_ >= 0; }
+    // True when serving an existing terminal rather than a pseudo-terminal of our own.
+    bool ServesTty() const { return !ttyPath_.empty(); }
 
     int MasterFd() const { return master_; }
     const std::string& SlavePath() const { return slavePath_; }
@@ -42,9 +48,11 @@ class PtyEndpoint {
 
   private:
     bool PublishLink();
+    bool OpenTty();
 
     std::string linkPath_;
     std::string slavePath_;
+    std::string ttyPath_;
     int master_ = -1;
     int slave_ = -1;
 };

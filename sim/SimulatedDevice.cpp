@@ -14,6 +14,8 @@ namespace {
 // Real milliseconds of quiet after which a "\r" (or a document's end) with
 // nothing behind it is taken as the end of the command.
 constexpr uint64_t kLineEndGraceMs = 30;
+// Between a hang-up of a served terminal and the next attempt to open it.
+constexpr uint64_t kTtyReopenMs = 250;
 // Product milliseconds without input after which unfinished upload data or
 // an unfinished bare document is given up.
 constexpr uint64_t kInputIdleMs = 10000;
@@ -24,7 +26,7 @@ constexpr uint64_t kDrainMs = 2000;
 
 SimulatedDevice::SimulatedDevice(DeviceOptions options)
     : options_(std::move(options)),
-      endpoint_(options_.linkPath),
+      endpoint_(options_.linkPath, options_.ttyPath),
       waiter_(wake_, [this] { return ShouldAbort(); }),
       writer_(endpoint_, waiter_, log_, faults_),
       model_(options_),
@@ -187,7 +189,9 @@ std::vector<std::string> SimulatedDevice::FileNames(const std::string& folder) c
 
 void SimulatedDevice::DoPlug() {
     if (!endpoint_.Open()) {
-        log_.Note("could not open a pseudo-terminal behind " + options_.linkPath);
+        log_.Note("could not open a terminal behind " + options_.linkPath);
+        // An existing terminal may be back in a moment (a gadget being rebound).
+        if (endpoint_.ServesTty()) replugAt_ = TheClock().NowMs() + kTtyReopenMs;
         return;
     }
     framer_.Reset();
@@ -301,8 +305,10 @@ void SimulatedDevice::ReadInput(bool& gotData) {
     const long n = endpoint_.Read(buffer, sizeof buffer);
     if (n < 0) {
         // The master failed under us: nothing more can be said on this line.
-        log_.Note("the pseudo-terminal failed");
+        log_.Note("the terminal failed or hung up");
         DoUnplug();
+        // A hung-up terminal of our own is opened again: the next host to attach finds us.
+        if (endpoint_.ServesTty()) replugAt_ = TheClock().NowMs() + kTtyReopenMs;
         return;
     }
     if (n == 0) {

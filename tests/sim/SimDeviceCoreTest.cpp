@@ -2,14 +2,17 @@
 // echo, framing of command lines, plugging, and the answer faults.
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "SimRawClient.h"
 #include "sim/SimulatedDevice.h"
 #include "support/Clock.h"
+#include "support/PtyPair.h"
 
 namespace merivane::sim {
 namespace {
@@ -86,6 +89,44 @@ TEST_F(SimDeviceCoreTest, UnplugRemovesTheLinkAndFailsTheOpenSideAndPlugComesBac
     ASSERT_TRUE(after.IsOpen());
     ASSERT_TRUE(after.Send("AT\r\n"));
     EXPECT_EQ(after.ReadUntil("OK\r\n"), "AT\r\n\r\nOK\r\n");
+}
+
+// What the host side of a terminal receives until it ends with `end` (5 s at most).
+std::string ReadFromMaster(int master, const std::string& end) {
+    std::string got;
+    for (int i = 0; i < 250 && !got.ends_with(end); ++i) {
+        pollfd pfd{master, POLLIN, 0};
+        if (::poll(&pfd, 1, 20) <= 0) continue;
+        char buffer[256];
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n > 0) got.append(buffer, static_cast<size_t>(n));
+    }
+    return got;
+}
+
+// A gadget's serial port is an existing terminal that hangs up when the host
+// goes away; here a pseudo-terminal behind a link stands in for it and a new
+// one behind the same name for the port after the hang-up.
+TEST_F(SimDeviceCoreTest, ServesAnExistingTerminalAndOpensItAgainAfterAHangUp) {
+    const std::string tty = TempLink("tty");
+    auto pty = std::make_unique<merivane::test::PtyPair>();
+    std::filesystem::remove(tty);
+    std::filesystem::create_symlink(pty->SlavePath(), tty);
+    DeviceOptions options = Options("served");
+    options.ttyPath = tty;
+    SimulatedDevice device(options);
+    ASSERT_TRUE(device.Start());
+    ASSERT_EQ(::write(pty->Master(), "AT\r\n", 4), 4);
+    EXPECT_EQ(ReadFromMaster(pty->Master(), "OK\r\n"), "AT\r\n\r\nOK\r\n");
+
+    pty = std::make_unique<merivane::test::PtyPair>();
+    std::filesystem::remove(tty);
+    std::filesystem::create_symlink(pty->SlavePath(), tty);
+    ASSERT_TRUE(device.WaitForPlugCount(2, 5000));
+    ASSERT_EQ(::write(pty->Master(), "AT\r\n", 4), 4);
+    EXPECT_EQ(ReadFromMaster(pty->Master(), "OK\r\n"), "AT\r\n\r\nOK\r\n");
+    device.Stop();
+    std::filesystem::remove(tty);
 }
 
 TEST_F(SimDeviceCoreTest, StopRemovesTheLink) {
