@@ -64,6 +64,34 @@ void ReleaseHeld(int fd, bool exclusiveSet) {
     ::close(fd);
 }
 
+// Raw 115200 8N1, no software flow control, reads that never block.
+// Hardware flow control stays as the driver has it. Returns 0 or an errno.
+int ConfigureLine(int fd) {
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) return errno;
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    // XON/XOFF would swallow the bytes 0x11 and 0x13 of binary transfers.
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&tio, kLineSpeed) != 0 || ::cfsetospeed(&tio, kLineSpeed) != 0) return errno;
+    // TCSAFLUSH drops what the device said before we opened it.
+    if (::tcsetattr(fd, TCSAFLUSH, &tio) != 0) return errno;
+
+    // tcsetattr succeeds when any part of the request was applied: check the
+    // parts the device depends on.
+    termios check{};
+    if (::tcgetattr(fd, &check) != 0) return errno;
+    const tcflag_t frame = CSIZE | PARENB | CSTOPB;
+    if ((check.c_cflag & frame) != CS8 || ::cfgetispeed(&check) != kLineSpeed ||
+        ::cfgetospeed(&check) != kLineSpeed || (check.c_iflag & (IXON | IXOFF | IXANY)) != 0) {
+        return EINVAL;
+    }
+    return 0;
+}
+
 struct Acquired {
     int fd = -1;
     PortError error = PortError::None;
@@ -99,35 +127,18 @@ Acquired AcquirePort(const std::string& path) {
         ReleaseHeld(fd, false);
         return result;
     }
+    // A terminal opens in cooked mode with echo on: whatever the device sent
+    // while the port was closed arrives now and would be echoed back to it as
+    // input, even during the close of a mere open test. Raw mode, set the
+    // moment the port is ours, stops that.
+    if (const int configErrno = ConfigureLine(fd); configErrno != 0) {
+        result.sysErrno = configErrno;
+        result.error = PortError::ConfigFailed;
+        ReleaseHeld(fd, true);
+        return result;
+    }
     result.fd = fd;
     return result;
-}
-
-// Raw 115200 8N1, no software flow control, reads that never block.
-// Hardware flow control stays as the driver has it. Returns 0 or an errno.
-int ConfigureLine(int fd) {
-    termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) return errno;
-    ::cfmakeraw(&tio);
-    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
-    tio.c_cflag |= CS8 | CLOCAL | CREAD;
-    // XON/XOFF would swallow the bytes 0x11 and 0x13 of binary transfers.
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&tio, kLineSpeed) != 0 || ::cfsetospeed(&tio, kLineSpeed) != 0) return errno;
-    if (::tcsetattr(fd, TCSANOW, &tio) != 0) return errno;
-
-    // tcsetattr succeeds when any part of the request was applied: check the
-    // parts the device depends on.
-    termios check{};
-    if (::tcgetattr(fd, &check) != 0) return errno;
-    const tcflag_t frame = CSIZE | PARENB | CSTOPB;
-    if ((check.c_cflag & frame) != CS8 || ::cfgetispeed(&check) != kLineSpeed ||
-        ::cfgetospeed(&check) != kLineSpeed || (check.c_iflag & (IXON | IXOFF | IXANY)) != 0) {
-        return EINVAL;
-    }
-    return 0;
 }
 
 }  // namespace
@@ -143,13 +154,6 @@ bool SerialPort::Open(const std::string& path) {
         lastErrno_ = acquired.sysErrno;
         return false;
     }
-    const int configErrno = ConfigureLine(acquired.fd);
-    if (configErrno != 0) {
-        ReleaseHeld(acquired.fd, true);
-        lastError_ = PortError::ConfigFailed;
-        lastErrno_ = configErrno;
-        return false;
-    }
     fd_ = acquired.fd;
     lastError_ = PortError::None;
     lastErrno_ = 0;
@@ -157,8 +161,7 @@ bool SerialPort::Open(const std::string& path) {
 }
 
 bool SerialPort::CanOpen(const std::string& path, PortError* why, int* sysErrno) {
-    // Taking and releasing the port proves it can be had; its line settings
-    // are left alone.
+    // Taking and releasing the port proves it can be had.
     Acquired acquired = AcquirePort(path);
     if (why) *why = acquired.error;
     if (sysErrno) *sysErrno = acquired.sysErrno;

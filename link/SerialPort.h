@@ -28,7 +28,8 @@ class SerialPort {
 
     // Opens `path` exclusively and configures the line. Closes any port held before.
     bool Open(const std::string& path);
-    // Opens and releases `path` at once: proves that the port can be had.
+    // Opens and releases `path` at once: proves that the port can be had. The
+    // line is left in raw mode, so the open does not echo the device's output.
     static bool CanOpen(const std::string& path, PortError* why = nullptr, int* sysErrno = nullptr);
     // Releases the exclusive hold and closes. Safe to call when closed.
     void Close();

@@ -159,12 +159,17 @@ TEST_F(SerialPortTest, PortIsHeldExclusivelyUntilClosed) {
     EXPECT_TRUE(second.Open(device.Path()));
 }
 
-TEST_F(SerialPortTest, CanOpenLeavesThePortFree) {
+// Free for the next opener, and no longer in cooked mode, whose echo would send
+// the device's own output back to it at that open.
+TEST_F(SerialPortTest, CanOpenLeavesThePortFreeAndRaw) {
     PortError why = PortError::Other;
     int sysErrno = -1;
     EXPECT_TRUE(SerialPort::CanOpen(device.Path(), &why, &sysErrno));
     EXPECT_EQ(why, PortError::None);
     EXPECT_EQ(sysErrno, 0);
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(device.Slave(), &tio), 0);
+    EXPECT_EQ(tio.c_lflag & (ECHO | ICANON), 0u);
 
     SerialPort port;
     EXPECT_TRUE(port.Open(device.Path()));

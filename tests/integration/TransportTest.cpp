@@ -172,9 +172,9 @@ TEST_F(TransportTest, AFlushEndsEvenWhenTheDeviceNeverStopsTalking) {
     char byte;
     while (transport_.Port().Read(&byte, 1, 50) == 0) {
     }
-    const Deadline flush(Transport::kFlushLimitMs);
+    // Without its limit the flush would never return here. (How long it took
+    // is no check: on a loaded machine the chatter itself may pause.)
     EXPECT_TRUE(transport_.FlushPort());
-    EXPECT_TRUE(flush.Passed()) << "the device kept talking until the flush gave up on it";
     EXPECT_NE(transport_.SendCommand("AT\r\n"), 0);
 }
 
