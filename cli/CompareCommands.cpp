@@ -44,8 +44,9 @@ void RunDiff(DeviceSession& session, CommandReport& report) {
     if (session.Options().json) report.Data()["differences"] = std::move(listed);
     // As diff(1): 1 when they differ.
     if (!differences.empty())
-        report.Fail(kExitFailed, std::to_string(differences.size()) +
-                                     (differences.size() == 1 ? " setting differs" : " settings differ"));
+        report.Fail(kExitFailed,
+                    std::to_string(differences.size()) +
+                        (differences.size() == 1 ? " setting differs" : " settings differ"));
 }
 
 void RunRestoreOnly(DeviceSession& session, CommandReport& report) {
@@ -68,14 +69,14 @@ void RunRestoreOnly(DeviceSession& session, CommandReport& report) {
         report.Fail(kExitUsage, "the file holds no setting " + names + "; nothing was sent");
         return;
     }
-    const ApplyOutcome outcome =
-        ApplySettingsRequest(session.Executor(), documents, request.get());
+    const ApplyOutcome outcome = ApplySettingsRequest(session.Executor(), documents, request.get());
     report.MarkChanged();
     const auto after = ReadSettingValues(documents.SettingsNode(), paths);
     Json values = Json::object();
     for (size_t i = 0; i < paths.size(); ++i)
         values[paths[i]] =
-            after[i] ? Json(ShownValue(paths[i], *after[i], session.Options().showSecrets)) : Json();
+            after[i] ? Json(ShownValue(paths[i], *after[i], session.Options().showSecrets))
+                     : Json();
     report.Data()["values"] = std::move(values);
     if (outcome != ApplyOutcome::Applied)
         report.Fail(kExitFailed, "the device did not send its settings back after taking them");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "settings/RciRequests.h"
 #include "settings/SecretSettings.h"
 #include "settings/SettingLeaves.h"
 
@@ -54,27 +55,25 @@ std::string MaskSecretElements(const std::string& text) {
     return out;
 }
 
-std::string XmlEscaped(const std::string& value) {
-    std::string out;
-    for (char c : value) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '\'': out += "&apos;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
-void ReplaceAll(std::string& text, const std::string& value) {
+void ReplaceAll(std::string& text, const std::string& value, const std::string& by) {
     if (value.empty()) return;
     for (size_t at = text.find(value); at != std::string::npos;
-         at = text.find(value, at + sizeof kSecretMask - 1)) {
-        text.replace(at, value.size(), kSecretMask);
-    }
+         at = text.find(value, at + by.size()))
+        text.replace(at, value.size(), by);
+}
+
+std::string Replaced(std::string text, const std::string& value, const std::string& by) {
+    ReplaceAll(text, value, by);
+    return text;
+}
+
+// A value as it may stand in a log: as is, as the XML library writes it in text (quotes as
+// they are, or a double quote as "&quot;" on the way to the device) and in an attribute.
+std::vector<std::string> WrittenForms(const std::string& value) {
+    const std::string attribute = rci::EscapeForAttribute(value);
+    const std::string text = Replaced(attribute, "&apos;", "'");
+    return {value, attribute, text, Replaced(text, "\"", "&quot;"),
+            Replaced(attribute, "\"", "&quot;")};
 }
 
 }  // namespace
@@ -93,13 +92,11 @@ std::string RedactSecrets(std::string text, const std::vector<std::string>& know
     text = MaskSecretElements(text);
     // Longer values first, so that one holding another is not left half shown.
     std::vector<std::string> values;
-    for (const std::string& value : known) {
-        values.push_back(value);
-        values.push_back(XmlEscaped(value));
-    }
+    for (const std::string& value : known)
+        for (std::string& form : WrittenForms(value)) values.push_back(std::move(form));
     std::sort(values.begin(), values.end(),
               [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-    for (const std::string& value : values) ReplaceAll(text, value);
+    for (const std::string& value : values) ReplaceAll(text, value, kSecretMask);
     return text;
 }
 
