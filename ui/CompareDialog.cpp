@@ -27,11 +27,11 @@ CompareDialog::CompareDialog(const std::string& file,
     : QDialog(parent), send_(std::move(send)), save_(std::move(save)) {
     setWindowTitle(kCaption);
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel(
-        differences.empty() ? QString(kNoDifferences)
-                            : ToQt("Settings whose values differ from " + file +
-                                        ". Tick the ones to send to the device."),
-        this);
+    auto* heading =
+        new QLabel(differences.empty() ? QString(kNoDifferences)
+                                       : ToQt("Settings whose values differ from " + file +
+                                              ". Tick the ones to send to the device."),
+                   this);
     heading->setWordWrap(true);
     layout->addWidget(heading);
 
@@ -58,7 +58,8 @@ CompareDialog::CompareDialog(const std::string& file,
 
     auto* buttons = new QDialogButtonBox(this);
     sendButton_ = buttons->addButton(kSendSelected, QDialogButtonBox::AcceptRole);
-    saveButton_ = buttons->addButton(QString::fromUtf8(kSaveTemplate), QDialogButtonBox::ActionRole);
+    saveButton_ =
+        buttons->addButton(QString::fromUtf8(kSaveTemplate), QDialogButtonBox::ActionRole);
     QPushButton* close = buttons->addButton(QDialogButtonBox::Close);
     sendButton_->setObjectName("sendSelectedButton");
     saveButton_->setObjectName("saveTemplateButton");
