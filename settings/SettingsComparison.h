@@ -12,6 +12,8 @@ struct SettingDifference {
     std::string path;
     std::string device;
     std::string file;
+
+    bool operator==(const SettingDifference&) const = default;
 };
 
 // The settings of a file (a backup, or a template holding only some groups: the start node

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QGroupBox>
 #include <QLabel>
@@ -167,6 +168,19 @@ TEST_F(UtilsPageTest, CompareSendsOnlyTheTickedSettingsInOneSetRequestAndSavesTh
     EXPECT_EQ(LoadedApn(), golden) << "the settings were read back";
     EXPECT_NE(test::ReadWholeFile(saved).find(golden), std::string::npos);
     EXPECT_EQ(test::ReadWholeFile(saved).find("connectionEnabled"), std::string::npos);
+}
+
+TEST_F(UtilsPageTest, AReportIsSavedUnderTheIdentityAndTimeForItsOwnerOnly) {
+    LoadDocuments();
+    Open();
+    const std::string report = dir_.File("report.tar.gz");
+    prompts_.QueueFile(report);
+    Click("reportButton");
+    ASSERT_EQ(prompts_.ShownPrompts().size(), 1u);
+    EXPECT_EQ(prompts_.ShownPrompts()[0].text.rfind("merivane-report-", 0), 0u);
+    struct stat info {};
+    ASSERT_EQ(::lstat(report.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(UtilsPageTest, TextsAndNamesAreThoseOfThePage) {
