@@ -89,8 +89,8 @@ constexpr char kAbout[] =
     "autostart command changes it.";
 
 constexpr char kNotes[] =
-    R"(With several devices, FILE of backup and DEST of download get the port's
-name added before the extension (backup.cfg -> backup-ttyACM0.cfg).
+    R"(With several devices, FILE of backup and report and DEST of download get the
+port's name added before the extension (backup.cfg -> backup-ttyACM0.cfg).
 
 The JSON document says in "changed" whether the command changed the device
 (with --check: would change it); set, upload, rm, autostart and firmware list
