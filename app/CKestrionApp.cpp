@@ -1,5 +1,7 @@
 #include "app/CKestrionApp.h"
 
+#include <sys/stat.h>
+
 #include "app/EndProcess.h"
 #include "app/Identification.h"
 #include "app/Product.h"
@@ -39,6 +41,9 @@ std::string CommandLogRefusal(const std::string& path, const std::string& why) {
 
 bool CKestrionApp::StartCommandLog(const std::string& path, std::string* why) {
     if (!transport_.Log().Open(path, why)) return false;
+    struct stat info {};
+    commandLogPath_ = path;
+    commandLogStart_ = ::stat(path.c_str(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
     transport_.Log().WriteRunHeader(kDisplayName, GetProductVersionText(), Clock::WallSeconds());
     return true;
 }

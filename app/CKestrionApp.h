@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,10 @@ class CKestrionApp {
 
     // Opens the command log (appending) and writes the run header.
     bool StartCommandLog(const std::string& path, std::string* why = nullptr);
+    // The command log of this run: its file (empty when none is kept) and where in it this
+    // run's blocks begin (the file is appended to from run to run).
+    const std::string& CommandLogPath() const { return commandLogPath_; }
+    uint64_t CommandLogStart() const { return commandLogStart_; }
 
     // Quiets the device's own console: the pause command twice, straight to
     // the port, a second apart; no answer is read.
@@ -79,6 +84,8 @@ class CKestrionApp {
     std::string AskDirect(const std::string& command, uint64_t waitMs, size_t readSize);
 
     std::unique_ptr<PortSource> source_;
+    std::string commandLogPath_;
+    uint64_t commandLogStart_ = 0;
     Transport transport_;
     DocumentStore documents_;
     DeviceIdentity identity_;

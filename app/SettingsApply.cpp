@@ -46,11 +46,15 @@ ApplyOutcome Apply(BatchExecutor& executor, const ApplyPlan& plan) {
 }  // namespace
 
 ApplyOutcome ApplySettings(BatchExecutor& executor, DocumentStore& documents) {
+    return ApplySettingsRequest(executor, documents, documents.SettingsDocument());
+}
+
+ApplyOutcome ApplySettingsRequest(BatchExecutor& executor, DocumentStore& documents,
+                                  xmlDoc* request) {
     return Apply(
         executor,
-        {documents.SettingsDocument(), "Sending new settings to the device...",
-         "Sending new settings to device...", 30000, true, std::string(rci::kQuerySettings),
-         "Retrieving new settings from device...",
+        {request, "Sending new settings to the device...", "Sending new settings to device...",
+         30000, true, std::string(rci::kQuerySettings), "Retrieving new settings from device...",
          [&](const std::string& answer) { return documents.ReloadSettingsDocument(answer); }});
 }
 

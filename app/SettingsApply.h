@@ -1,5 +1,7 @@
 #pragma once
 
+#include <libxml/tree.h>
+
 namespace merivane {
 
 class BatchExecutor;
@@ -15,6 +17,11 @@ enum class ApplyOutcome {
 // Sends the whole settings document as a set request, waits for the settings
 // to take effect and loads what the device reports afterwards.
 ApplyOutcome ApplySettings(BatchExecutor& executor, DocumentStore& documents);
+
+// The same for `request`, a set request of some settings only (chosen from a file): sent
+// instead of the whole document, with the same pause and read-back.
+ApplyOutcome ApplySettingsRequest(BatchExecutor& executor, DocumentStore& documents,
+                                  xmlDoc* request);
 
 // The same for the mesh radio settings document, without the pause.
 ApplyOutcome ApplyZelboSettings(BatchExecutor& executor, DocumentStore& documents);

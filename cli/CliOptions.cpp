@@ -10,6 +10,7 @@
 
 #include "settings/SettingText.h"
 #include "support/ParseCommandLine.h"
+#include "support/ResolvedPath.h"
 
 namespace merivane::cli {
 namespace {
@@ -41,7 +42,20 @@ constexpr CommandForm kCommands[] = {
      "device reports; a value it did not take is an error;\n"
      "sends nothing when the device has every value already"},
     {"backup", "backup FILE", 1, 1, "saves the device's settings to FILE"},
-    {"restore", "restore FILE", 1, 1, "sends a backup to the device, which reboots"},
+    {"restore", "restore [--only PATH...] FILE", 1, -1,
+     "sends a backup to the device, which reboots; with\n"
+     "--only just those settings of FILE, in one set\n"
+     "request, without a reboot"},
+    {"diff", "diff FILE", 1, 1,
+     "the settings whose values differ between the device\n"
+     "and FILE (a backup or a template of some groups),\n"
+     "one line each: PATH: DEVICE -> FILE; exit 1 when\n"
+     "any differs"},
+    {"report", "report [FILE]", 0, 1,
+     "saves a diagnostic report for support (.tar.gz:\n"
+     "documents and command log with secrets masked,\n"
+     "signal, host facts); default name from the IMEI\n"
+     "and the time"},
     {"reboot", "reboot", 0, 0, "reboots the device"},
     {"ls", "ls", 0, 0, "the files of the device's Python folder"},
     {"upload", "upload FILE", 1, 1,
@@ -75,8 +89,8 @@ constexpr char kAbout[] =
     "autostart command changes it.";
 
 constexpr char kNotes[] =
-    R"(With several devices, FILE of backup and DEST of download get the port's
-name added before the extension (backup.cfg -> backup-ttyACM0.cfg).
+    R"(With several devices, FILE of backup and report and DEST of download get the
+port's name added before the extension (backup.cfg -> backup-ttyACM0.cfg).
 
 The JSON document says in "changed" whether the command changed the device
 (with --check: would change it); set, upload, rm, autostart and firmware list
@@ -108,6 +122,7 @@ constexpr OptionOwners kCommandOptions[] = {
     {"--check", {"set", "upload", "rm", "autostart", "firmware"}},
     {"--if-changed", {"upload"}},
     {"--if-present", {"rm"}},
+    {"--only", {"restore"}},
     {"--if-version-not", {"firmware"}},
     {"--interval", {"monitor"}},
     {"--count", {"monitor"}},
@@ -143,22 +158,13 @@ int ReadCount(const std::string& text, int least, const char* refusal) {
     return count;
 }
 
-// The path with its links resolved, or as given when that fails (no such file yet).
-std::string RealPath(const std::string& path) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr) return path;
-    const std::string resolved = real;
-    std::free(real);
-    return resolved;
-}
-
 // Whether `port` names a port already listed: the same path, or another name of the same
 // file (a /dev/serial/by-id link and its device). A second process on one device would
 // fight the first for it.
 bool IsListedPort(const std::vector<std::string>& ports, const std::string& port) {
-    const std::string real = RealPath(port);
+    const std::string real = ResolvedPath(port);
     for (const std::string& listed : ports)
-        if (listed == port || RealPath(listed) == real) return true;
+        if (listed == port || ResolvedPath(listed) == real) return true;
     return false;
 }
 
@@ -211,6 +217,10 @@ bool CheckCommandArguments(const CliOptions& options, std::string& error) {
             }
         }
     }
+    if (options.command == "restore" && (options.only ? count < 2 : count != 1)) {
+        error = options.only ? "restore --only takes PATH... FILE" : "restore takes one FILE";
+        return false;
+    }
     if (options.command == "autostart" && options.args[0] != "on" && options.args[0] != "off") {
         error = "autostart takes \"on\" or \"off\"";
         return false;
@@ -220,6 +230,7 @@ bool CheckCommandArguments(const CliOptions& options, std::string& error) {
         !OptionFits(options.check, "--check", options, error) ||
         !OptionFits(options.ifChanged, "--if-changed", options, error) ||
         !OptionFits(options.ifPresent, "--if-present", options, error) ||
+        !OptionFits(options.only, "--only", options, error) ||
         !OptionFits(!options.ifVersionNot.empty(), "--if-version-not", options, error) ||
         !OptionFits(options.intervalSeconds != 2, "--interval", options, error) ||
         !OptionFits(options.count != 0, "--count", options, error))
@@ -344,6 +355,9 @@ std::unique_ptr<CLI::App> CommandLine(CliOptions& o) {
                   "would change and change nothing");
     app->add_flag("--if-changed", o.ifChanged, "upload: only when the device's copy differs");
     app->add_flag("--if-present", o.ifPresent, "rm: pass over files the device does not have");
+    app->add_flag("--only", o.only,
+                  "restore: send only the settings PATH... of FILE,\n"
+                  "without a reboot");
     app->add_option("--if-version-not", "firmware: only when the device's version differs")
         ->option_text("VERSION")
         ->each([&o](const std::string& version) {
@@ -413,6 +427,7 @@ std::vector<std::string> CommandArguments(const CliOptions& options) {
     if (options.check) out.push_back("--check");
     if (options.ifChanged) out.push_back("--if-changed");
     if (options.ifPresent) out.push_back("--if-present");
+    if (options.only) out.push_back("--only");
     if (!options.ifVersionNot.empty()) out.push_back("--if-version-not=" + options.ifVersionNot);
     out.push_back(options.command);
     // Arguments that look like options must not be read as ones.

@@ -26,6 +26,7 @@ struct CliOptions {
     bool check = false;        // --check: say what would change, change nothing
     bool ifChanged = false;    // --if-changed (upload): only a file that differs
     bool ifPresent = false;    // --if-present (rm): absent files are not an error
+    bool only = false;         // --only (restore): the arguments are PATH... FILE
     std::string ifVersionNot;  // --if-version-not VERSION (firmware)
     bool help = false;
     bool version = false;

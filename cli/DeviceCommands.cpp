@@ -9,19 +9,11 @@ struct NamedCommand {
 };
 
 constexpr NamedCommand kDeviceCommands[] = {
-    {"info", RunInfo},
-    {"get", RunGet},
-    {"set", RunSet},
-    {"backup", RunBackup},
-    {"restore", RunRestore},
-    {"reboot", RunReboot},
-    {"ls", RunList},
-    {"upload", RunUpload},
-    {"download", RunDownload},
-    {"rm", RunRemove},
-    {"autostart", RunAutostart},
-    {"firmware", RunFirmware},
-    {"radio-firmware", RunRadioFirmware},
+    {"info", RunInfo},           {"get", RunGet},           {"set", RunSet},
+    {"backup", RunBackup},       {"restore", RunRestore},   {"diff", RunDiff},
+    {"report", RunReport},       {"reboot", RunReboot},     {"ls", RunList},
+    {"upload", RunUpload},       {"download", RunDownload}, {"rm", RunRemove},
+    {"autostart", RunAutostart}, {"firmware", RunFirmware}, {"radio-firmware", RunRadioFirmware},
     {"monitor", RunMonitor},
 };
 

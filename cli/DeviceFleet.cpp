@@ -57,11 +57,12 @@ std::string OwnProgram() {
 // The per-device form of a file the command writes.
 std::vector<std::string> DeviceFileArguments(const CliOptions& options, const std::string& tag) {
     std::vector<std::string> args = options.args;
-    if (options.command == "backup") {
+    std::error_code ec;
+    if (options.command == "backup" || (options.command == "report" && !args.empty() &&
+                                        !std::filesystem::is_directory(args[0], ec))) {
         args[0] = TaggedPath(args[0], tag);
     } else if (options.command == "download") {
         const std::string name = args[0];
-        std::error_code ec;
         if (args.size() < 2) {
             args.push_back(TaggedPath(name, tag));
         } else if (std::filesystem::is_directory(args[1], ec)) {

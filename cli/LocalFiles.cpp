@@ -44,7 +44,10 @@ bool CheckLocalFiles(const CliOptions& options, std::string& error) {
     const std::string& first = options.args.front();
     if (command == "upload" || command == "firmware" || command == "radio-firmware")
         return CheckSource(first, kMaxUploadBytes, error);
-    if (command == "restore") return CheckSource(first, kMaxBackupFileBytes, error);
+    if (command == "restore") return CheckSource(options.args.back(), kMaxBackupFileBytes, error);
+    if (command == "diff") return CheckSource(first, kMaxBackupFileBytes, error);
+    // A folder takes the report under its own name, made from the IMEI and the time.
+    if (command == "report") return CheckTarget(first, "report.tar.gz", error);
     if (command == "backup") return CheckTarget(first, kBackupFileName, error);
     if (command == "download") {
         const std::string name = DefaultLocalName(first);

@@ -110,6 +110,10 @@ void RunBackup(DeviceSession& session, CommandReport& report) {
 }
 
 void RunRestore(DeviceSession& session, CommandReport& report) {
+    if (session.Options().only) {
+        RunRestoreOnly(session, report);
+        return;
+    }
     const std::string& path = session.Options().args.front();
     report.Data()["file"] = path;
     switch (

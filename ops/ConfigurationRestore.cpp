@@ -5,13 +5,12 @@
 #include "app/Product.h"
 #include "app/Prompts.h"
 #include "ops/OpsMessages.h"
-#include "settings/DocumentParser.h"
+#include "ops/SettingsFile.h"
 #include "settings/DocumentSerializer.h"
 #include "settings/DocumentStore.h"
 #include "settings/ElementSearch.h"
 #include "settings/RciRequests.h"
 #include "settings/SettingsRequest.h"
-#include "support/RegularFile.h"
 
 namespace merivane {
 namespace {
@@ -54,20 +53,11 @@ RestoreOutcome RestoreSettings(const std::string& path, DocumentStore& documents
         prompts.Inform(kNoRestoreFile, kEnterFilenameCaption, Prompts::Icon::Error);
         return RestoreOutcome::Refused;
     }
-    std::string why;
-    if (!CanReadRegularFile(path, &why, kMaxBackupFileBytes)) {
-        SayError(prompts, FillIn(kCannotReadFilePattern, {path, why}));
-        return RestoreOutcome::Refused;
-    }
-    // Only the settings groups travel, in a request made here: anything else a file holds
-    // (other operations, comments, text after the root) would reach the device as commands.
-    const XmlDocPtr backup = ParseDocumentFile(path, kMaxBackupFileBytes);
-    const XmlDocPtr request = IsPureSettingsRequest(backup.get())
-                                  ? BuildSettingsRequest(SetSettingElement(backup.get()))
-                                  : nullptr;
+    std::string problem;
+    const XmlDocPtr request = ReadSettingsFile(path, problem);
     const std::string text = SerializeForSending(request.get());
     if (text.empty()) {
-        SayError(prompts, FillIn("The file %s is not a configuration backup.", {path}));
+        SayError(prompts, problem);
         return RestoreOutcome::Refused;
     }
     if (!ProductAccepted(path, SetSettingElement(request.get()), prompts))

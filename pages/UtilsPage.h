@@ -12,7 +12,8 @@ class UtilsPage;
 namespace merivane {
 
 // The "Utilities" tab: saving the device's settings to a file, sending such a
-// file back to the device, and rebooting the device (which ends the program).
+// file back to the device, comparing the device with a file, saving a report for
+// support, and rebooting the device (which ends the program).
 // The factory-default group is part of the page but never shown; its button is
 // wired to the operation all the same.
 class UtilsPage : public PropertyPage {
@@ -34,6 +35,10 @@ class UtilsPage : public PropertyPage {
     // Does not return: the process ends once the device has had the command.
     void OnReboot();
     void OnRestoreFactoryDefaults();
+    // Compares the device's settings with a file the user picks and offers to send the
+    // ticked differences or save them as a template.
+    void OnCompare();
+    void OnSaveReport();
 
   protected:
     void DoDataExchange(DataExchange& exchange) override;

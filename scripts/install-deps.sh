@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  libxml2-dev libudev-dev
+  libxml2-dev libudev-dev libarchive-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev
   xvfb xauth

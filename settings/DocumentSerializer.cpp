@@ -140,18 +140,25 @@ class DumpRewriter {
 
 std::string RewriteDumpForSending(std::string_view dump) { return DumpRewriter(dump).Run(); }
 
-std::string SerializeForSending(xmlDoc* doc) {
+std::string DocumentFileText(xmlDoc* doc) {
     if (doc == nullptr) return {};
     xmlChar* memory = nullptr;
     int size = 0;
     xmlDocDumpMemory(doc, &memory, &size);
     if (memory == nullptr) return {};
-    std::string_view dump(reinterpret_cast<const char*>(memory), size > 0 ? size : 0);
-    // The dump ends with a line end that is not part of the request.
-    if (dump.ends_with('\n')) dump.remove_suffix(1);
-    std::string text = RewriteDumpForSending(dump);
+    std::string text(reinterpret_cast<const char*>(memory),
+                     size > 0 ? static_cast<size_t>(size) : 0);
     xmlFree(memory);
     return text;
+}
+
+std::string SerializeForSending(xmlDoc* doc) {
+    const std::string text = DocumentFileText(doc);
+    if (text.empty()) return {};
+    std::string_view dump = text;
+    // The dump ends with a line end that is not part of the request.
+    if (dump.ends_with('\n')) dump.remove_suffix(1);
+    return RewriteDumpForSending(dump);
 }
 
 }  // namespace merivane

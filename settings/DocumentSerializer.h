@@ -16,6 +16,10 @@ namespace merivane {
 // root element.
 std::string SerializeForSending(xmlDoc* doc);
 
+// The text of `doc` as the XML library saves it to a file: the declaration, then the
+// document, ending in a line end. Empty for a null document.
+std::string DocumentFileText(xmlDoc* doc);
+
 // The quote rewrite on its own, applied to a dump of a document: returns the text from
 // the root element's start tag on, rewritten as described above.
 std::string RewriteDumpForSending(std::string_view dump);

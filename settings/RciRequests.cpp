@@ -14,7 +14,20 @@ void SetWhy(std::string* why, const char* text) {
     if (why != nullptr) *why = text;
 }
 
-// Escapes what would end or confuse a single-quoted XML attribute value.
+// `open` + element + "='" + folder + escaped name + "'/>" + close, for a checked name.
+bool BuildFileRequest(std::string_view open, std::string_view element, std::string_view folder,
+                      const std::string& name, std::string_view tail, std::string* request,
+                      std::string* why) {
+    if (!CheckDeviceFileName(name, why)) return false;
+    std::string text;
+    text.append(open).append(element).append("='").append(folder);
+    text.append(EscapeForAttribute(name)).append("'/>").append(kCommandClose).append(tail);
+    *request = std::move(text);
+    return true;
+}
+
+}  // namespace
+
 std::string EscapeForAttribute(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -38,20 +51,6 @@ std::string EscapeForAttribute(std::string_view text) {
     }
     return out;
 }
-
-// `open` + element + "='" + folder + escaped name + "'/>" + close, for a checked name.
-bool BuildFileRequest(std::string_view open, std::string_view element, std::string_view folder,
-                      const std::string& name, std::string_view tail, std::string* request,
-                      std::string* why) {
-    if (!CheckDeviceFileName(name, why)) return false;
-    std::string text;
-    text.append(open).append(element).append("='").append(folder);
-    text.append(EscapeForAttribute(name)).append("'/>").append(kCommandClose).append(tail);
-    *request = std::move(text);
-    return true;
-}
-
-}  // namespace
 
 std::string InlineCommand(std::string_view request) {
     std::string command = "at&usbinterface=20,\"";

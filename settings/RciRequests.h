@@ -5,6 +5,10 @@
 
 namespace merivane::rci {
 
+// `text` with what would end or confuse a single-quoted XML attribute value written as an
+// entity: "'", "<", ">" and "&".
+std::string EscapeForAttribute(std::string_view text);
+
 // The fixed RCI requests, as the text that travels between the framing.
 inline constexpr std::string_view kQuerySettings =
     "<rci_request version='1.1'><query_setting></query_setting></rci_request>";

@@ -2,6 +2,8 @@
 
 #include <libxml/xmlmemory.h>
 
+#include <set>
+
 namespace merivane {
 namespace {
 
@@ -43,15 +45,18 @@ void CopyAttributes(const xmlNode* from, xmlNode* to) {
     }
 }
 
-// Copies the elements and text under `from` to `to`. In an element that holds other
-// elements, white space only lays them out and is left out.
-void CopySettings(const xmlNode* from, xmlNode* to) {
+using ElementSet = std::set<const xmlNode*>;
+
+// Copies the elements and text under `from` to `to`; with `only`, just the elements in it.
+// In an element that holds other elements, white space only lays them out and is left out.
+void CopySettings(const xmlNode* from, xmlNode* to, const ElementSet* only = nullptr) {
     const bool group = HasElementChildren(from);
     for (const xmlNode* child = from->children; child != nullptr; child = child->next) {
         if (child->type == XML_ELEMENT_NODE) {
+            if (only != nullptr && only->count(child) == 0) continue;
             xmlNode* copy = xmlNewChild(to, nullptr, child->name, nullptr);
             CopyAttributes(child, copy);
-            CopySettings(child, copy);
+            CopySettings(child, copy, only);
         } else if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
             if (group && IsBlank(child)) continue;
             xmlAddChild(to, xmlNewDocText(to->doc, child->content));
@@ -84,14 +89,32 @@ bool IsPureSettingsRequest(xmlDoc* document) {
     return request != nullptr && HoldsOnlySettings(request);
 }
 
-XmlDocPtr BuildSettingsRequest(const xmlNode* setSetting) {
-    if (setSetting == nullptr) return nullptr;
+namespace {
+
+XmlDocPtr NewSettingsRequest(const xmlNode* setSetting, const ElementSet* only) {
     XmlDocPtr document(xmlNewDoc(XmlName("1.0")));
     xmlNode* root = xmlNewDocNode(document.get(), nullptr, XmlName("rci_request"), nullptr);
     xmlDocSetRootElement(document.get(), root);
     xmlNewProp(root, XmlName("version"), XmlName("1.1"));
-    CopySettings(setSetting, xmlNewChild(root, nullptr, XmlName("set_setting"), nullptr));
+    CopySettings(setSetting, xmlNewChild(root, nullptr, XmlName("set_setting"), nullptr), only);
     return document;
+}
+
+}  // namespace
+
+XmlDocPtr BuildSettingsRequest(const xmlNode* setSetting) {
+    if (setSetting == nullptr) return nullptr;
+    return NewSettingsRequest(setSetting, nullptr);
+}
+
+XmlDocPtr BuildSettingsRequest(const xmlNode* setSetting,
+                               const std::vector<const xmlNode*>& settings) {
+    if (setSetting == nullptr) return nullptr;
+    // The chosen settings and the groups around them, up to "set_setting".
+    ElementSet only;
+    for (const xmlNode* node : settings)
+        for (; node != nullptr && node != setSetting; node = node->parent) only.insert(node);
+    return NewSettingsRequest(setSetting, &only);
 }
 
 }  // namespace merivane

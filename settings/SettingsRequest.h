@@ -2,6 +2,8 @@
 
 #include <libxml/tree.h>
 
+#include <vector>
+
 #include "settings/XmlDocPtr.h"
 
 namespace merivane {
@@ -24,5 +26,11 @@ bool IsPureSettingsRequest(xmlDoc* document);
 // attributes and text only. White space between elements is left out, so the request
 // holds no line break outside an element's text. Null for a null element.
 XmlDocPtr BuildSettingsRequest(const xmlNode* setSetting);
+
+// The same request holding only `settings` (elements below `setSetting`) and the groups
+// they are in, each with its attributes: a template of some settings, or what sends only
+// them. Null for a null element.
+XmlDocPtr BuildSettingsRequest(const xmlNode* setSetting,
+                               const std::vector<const xmlNode*>& settings);
 
 }  // namespace merivane

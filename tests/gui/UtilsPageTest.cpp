@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
+#include <algorithm>
 
 #include "DevicePageFixture.h"
 #include "pages/UtilsPage.h"
 #include "settings/Bindings.h"
+#include "ui/QtText.h"
 
 namespace merivane {
 namespace {
@@ -114,6 +118,71 @@ TEST_F(UtilsPageTest, TheFactoryDefaultGroupStaysHiddenButItsButtonWorks) {
     EXPECT_TRUE(prompts_.ShownPrompts().empty());
 }
 
+TEST_F(UtilsPageTest, CompareSendsOnlyTheTickedSettingsInOneSetRequestAndSavesThemAsATemplate) {
+    LoadDocuments();
+    Open();
+    const std::string golden = device_->Setting("mobile_simple/apn").value_or("");
+    const char* enabled = "mgmtconnection&index=3/connectionEnabled";
+    const std::string other = device_->Setting(enabled) == "on" ? "off" : "on";
+    const std::string file = dir_.File("golden.cfg");
+    test::WriteWholeFile(
+        file, "<rci_request version='1.1'><set_setting><mobile_simple><apn>" + golden +
+                  "</apn><password>file-secret</password></mobile_simple>"
+                  "<mgmtconnection index='3'><connectionEnabled>" +
+                  other + "</connectionEnabled></mgmtconnection></set_setting></rci_request>");
+    ASSERT_TRUE(device_->SetSetting("mobile_simple/apn", "changed.example"));
+    LoadDocuments();
+    const std::string saved = dir_.File("template.cfg");
+    prompts_.QueueFile(file);
+    prompts_.QueueFile(saved);
+    std::vector<std::vector<std::string>> rows;
+    test::WhenModalAppears([&](QWidget* modal) {
+        auto* table = modal->findChild<QTableWidget*>("differencesTable");
+        for (int row = 0; row < table->rowCount(); ++row)
+            rows.push_back({FromQt(table->item(row, 0)->text()),
+                            FromQt(table->item(row, 1)->text()),
+                            FromQt(table->item(row, 2)->text())});
+        table->item(0, 0)->setCheckState(Qt::Checked);
+        modal->findChild<QPushButton*>("saveTemplateButton")->click();
+        modal->findChild<QPushButton*>("sendSelectedButton")->click();
+    });
+    device_->ClearReceivedCommands();
+    Click("compareButton");
+
+    const std::vector<std::vector<std::string>> expected = {
+        {"mobile_simple/apn", "changed.example", golden},
+        {"mobile_simple/password", "", "********"},
+        {enabled, *device_->Setting(enabled), other},
+    };
+    EXPECT_EQ(rows, expected);
+    const std::string request = "<rci_request version='1.1'><set_setting><mobile_simple><apn>" +
+                                golden + "</apn></mobile_simple></set_setting></rci_request>";
+    const std::vector<std::string> received = device_->ReceivedCommands();
+    ASSERT_GE(received.size(), 3u);
+    EXPECT_EQ(std::count(received.begin(), received.end(), "at&usbinterface=22"), 1);
+    EXPECT_EQ(received[1], request);
+    ASSERT_FALSE(executor_.batches.empty());
+    EXPECT_EQ(executor_.batches.back()[2].command, "SLEEP") << "the usual settle pause";
+    EXPECT_EQ(device_->Setting("mobile_simple/apn"), golden);
+    EXPECT_NE(device_->Setting(enabled), other);
+    EXPECT_EQ(LoadedApn(), golden) << "the settings were read back";
+    EXPECT_NE(test::ReadWholeFile(saved).find(golden), std::string::npos);
+    EXPECT_EQ(test::ReadWholeFile(saved).find("connectionEnabled"), std::string::npos);
+}
+
+TEST_F(UtilsPageTest, AReportIsSavedUnderTheIdentityAndTimeForItsOwnerOnly) {
+    LoadDocuments();
+    Open();
+    const std::string report = dir_.File("report.tar.gz");
+    prompts_.QueueFile(report);
+    Click("reportButton");
+    ASSERT_EQ(prompts_.ShownPrompts().size(), 1u);
+    EXPECT_EQ(prompts_.ShownPrompts()[0].text.rfind("merivane-report-", 0), 0u);
+    struct stat info {};
+    ASSERT_EQ(::lstat(report.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
 TEST_F(UtilsPageTest, TextsAndNamesAreThoseOfThePage) {
     const std::pair<const char*, const char*> named[] = {
         {"backupButton", "Backup"},
@@ -122,6 +191,8 @@ TEST_F(UtilsPageTest, TextsAndNamesAreThoseOfThePage) {
         {"restoreButton", "Restore from file"},
         {"rebootButton", "Reboot"},
         {"factoryDefaultsButton", "Restore factory default settings"},
+        {"compareButton", "Compare with file\u2026"},
+        {"reportButton", "Save diagnostic report\u2026"},
     };
     for (const auto& [object, name] : named)
         EXPECT_EQ(test::AccessibleName(Find<QWidget>(object)), name) << object;

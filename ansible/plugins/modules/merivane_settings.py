@@ -16,6 +16,8 @@ description:
   - When every value matches, nothing is sent and the task reports no change.
   - In check mode the device's settings are read and compared, and nothing is sent.
   - With C(--diff), shows each changed setting as C(PATH=VALUE) before and after.
+  - The values may come from a template instead, a file of the kind C(merivane-cli backup)
+    writes or one holding only some groups of it (I(template)).
 extends_documentation_fragment:
   - merivane.device.cli
   - merivane.device.cli.diff
@@ -31,8 +33,15 @@ options:
       - The values of passwords and PINs (a path ending in C(pin) or holding
         C(password) or C(passphrase)) are never logged or returned; results and diffs
         show them as C(********).
+      - One of I(settings) and I(template) is required.
     type: dict
-    required: true
+  template:
+    description:
+      - A configuration backup or template on the managed host (an C(rci_request) holding
+        C(set_setting) with some or all groups of settings); every setting it holds is
+        brought to its value there, as if named in I(settings). Settings the file does not
+        hold are left as they are.
+    type: path
 """
 
 EXAMPLES = r"""
@@ -42,6 +51,11 @@ EXAMPLES = r"""
     settings:
       mobile_simple/apn: internet.example
       mgmtconnection&index=3/connectionEnabled: true
+
+- name: The settings of a customer's golden template
+  merivane.device.merivane_settings:
+    all: true
+    template: /srv/merivane/customer-golden.cfg
 
 - name: One device, named by its port
   merivane.device.merivane_settings:
@@ -81,6 +95,8 @@ devices:
         mobile_simple/apn: internet.example
 """
 
+import xml.etree.ElementTree as ElementTree
+
 from ansible.module_utils.basic import AnsibleModule
 from ansible.module_utils.six import string_types
 from ansible_collections.merivane.device.plugins.module_utils.merivane_cli import (
@@ -116,6 +132,37 @@ def assignments(settings):
     return out
 
 
+def template_settings(path):
+    """The settings a template file holds, by binding path: each component the element's
+    name, with "&attribute=value" of its first attribute; raises ValueError for a file that
+    is not a settings request."""
+    try:
+        root = ElementTree.parse(path).getroot()
+    except (OSError, ElementTree.ParseError) as error:
+        raise ValueError("the template %s cannot be read (%s)" % (path, error))
+    request = root.find("set_setting") if root.tag == "rci_request" else None
+    if request is None:
+        raise ValueError("the template %s is not a configuration backup" % path)
+    settings = {}
+
+    def collect(element, prefix):
+        for child in element:
+            component = child.tag
+            if child.attrib:
+                name, value = next(iter(child.attrib.items()))
+                component += "&%s=%s" % (name, value)
+            path = prefix + component
+            if len(child):
+                collect(child, path + "/")
+            elif path not in settings:
+                settings[path] = child.text or ""
+
+    collect(request, "")
+    if not settings:
+        raise ValueError("the template %s holds no setting" % path)
+    return settings
+
+
 def hide_secrets(module, settings):
     """Keeps the secret values out of every result, message and log line."""
     for path, value in (settings or {}).items():
@@ -126,13 +173,17 @@ def hide_secrets(module, settings):
 
 def main():
     module = AnsibleModule(
-        argument_spec=argument_spec(settings=dict(type="dict", required=True)),
-        mutually_exclusive=MUTUALLY_EXCLUSIVE,
+        argument_spec=argument_spec(settings=dict(type="dict"), template=dict(type="path")),
+        mutually_exclusive=MUTUALLY_EXCLUSIVE + [["settings", "template"]],
+        required_one_of=[["settings", "template"]],
         supports_check_mode=True,
     )
-    hide_secrets(module, module.params["settings"])
+    settings = module.params["settings"]
     try:
-        args = assignments(module.params["settings"])
+        if module.params["template"]:
+            settings = template_settings(module.params["template"])
+        hide_secrets(module, settings)
+        args = assignments(settings)
     except ValueError as error:
         module.fail_json(msg=str(error))
     finish(module, run_cli(module, "set", args), keys=("values",))

@@ -4,6 +4,7 @@
 
 import importlib
 import json
+import pathlib
 import re
 
 import pytest
@@ -54,6 +55,9 @@ def doc(port="/dev/a", ok=True, changed=False, changes=(), **more):
 
 APN = dict(path="mobile_simple/apn", before="old", after="new")
 
+# A template holding two groups.
+TEMPLATE = pathlib.Path(__file__).with_name("golden.cfg")
+
 CASES = [
     # Check mode and --diff: the device is compared, the diff shown; YAML's on is "on".
     ("merivane_settings", dict(port="/dev/a", settings={"mobile_simple/apn": "new", "x&index=3/on": True,
@@ -69,6 +73,12 @@ CASES = [
      [(2, doc(ok=False, exit=2, error="the device has no setting no/such; nothing was sent"), "")],
      [CLI + ["set", "--", "no/such=1"]],
      dict(failed=True, rc=2, msg="the device has no setting no/such; nothing was sent", changed=False)),
+    # A template's settings go as if named one by one.
+    ("merivane_settings", dict(template=str(TEMPLATE)), False, False, [(0, doc(), "")],
+     [CLI + ["set", "--", "mobile_simple/apn=golden.example", "mgmtconnection&index=3/connectionEnabled=on"]],
+     dict(failed=False, changed=False)),
+    ("merivane_settings", dict(settings={"a": "1"}, template=str(TEMPLATE)), False, False, [], [],
+     dict(failed=True, msg="parameters are mutually exclusive: settings|template")),
     ("merivane_settings", dict(settings={"a": [1, 2]}), False, False, [], [],
      dict(failed=True, msg="the value of a is not text, a number or true/false")),
     ("merivane_settings", dict(port="/dev/a", all=True, settings={"a": "1"}), False, False, [], [],

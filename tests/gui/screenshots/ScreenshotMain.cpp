@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
@@ -29,6 +30,7 @@
 #include "support/ScriptedPrompts.h"
 #include "ui/CAboutDlg.h"
 #include "ui/ComSearch.h"
+#include "ui/CompareDialog.h"
 #include "ui/KestrionPropertySheet.h"
 #include "ui/PropertyPage.h"
 #include "ui/QtPrompts.h"
@@ -228,6 +230,20 @@ void ShootSignalGap() {
     Save(&plot, "signal-plot-gaps");
 }
 
+// The compare dialog with a secret among the differences and one row ticked.
+void ShootCompareDialog() {
+    CompareDialog dialog(
+        "/home/user/golden.cfg",
+        {{"mobile_simple/apn", "changed.example", "broadband.varik.example"},
+         {"mobile_simple/password", "old-secret", "new-secret"},
+         {"mgmtconnection&index=3/connectionEnabled", "off", "on"},
+         {"serial/baud", "9600", "115200"}},
+        [](const std::vector<std::string>&) {}, [](const std::vector<std::string>&) {});
+    dialog.show();
+    dialog.findChild<QTableWidget*>("differencesTable")->item(0, 0)->setCheckState(Qt::Checked);
+    Save(&dialog, "compare-dialog");
+}
+
 // The Serial Port page refusing a port of 0, with the desktop's own message box.
 void ShootPortRefusal() {
     CKestrionApp app(std::make_unique<FixedPortSource>());
@@ -273,6 +289,7 @@ int main(int argc, char* argv[]) {
     ShootUnusualSettings();
     ShootSignalGap();
     ShootPortRefusal();
+    ShootCompareDialog();
 
     ComSearch search;
     search.candidates = {"/dev/ttyACM1", "/dev/ttyACM0"};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+namespace merivane {
+
+// The host's facts for a support report, as "name: value" lines: the tool's version, the
+// operating system and kernel, the port with its by-id link and udev properties, whether
+// ModemManager runs (it opens modem ports and can disturb the device) and the user's
+// groups (the port's group must be among them).
+std::string HostFactsText(const std::string& port);
+
+}  // namespace merivane

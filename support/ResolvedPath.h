@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace merivane {
+
+// `path` with its links resolved (realpath), or as given when that fails (no such file).
+std::string ResolvedPath(const std::string& path);
+
+}  // namespace merivane
