@@ -51,6 +51,7 @@ timeout 600 qemu-system-x86_64 -machine accel=tcg -cpu max -m 1024 -smp 1 \
     -virtfs local,path=/,mount_tag=root,readonly=on,security_model=passthrough,multidevs=remap \
     -virtfs local,path="$work/out",mount_tag=out,security_model=passthrough </dev/null || true
 
+cp "$work/out/"*.png "$build/" 2>/dev/null || true
 [ -f "$work/out/status" ] || { echo "the guest recorded no result"; exit 1; }
 status=$(cat "$work/out/status")
 exit "$status"

@@ -1,15 +1,16 @@
 #!/bin/sh
-# Fetches what the USB rig needs from the Debian archive (apt-get only): QEMU and
-# busybox installed, the stock kernel and udev unpacked (not installed) into
+# Fetches what the USB rig needs from the Debian archive (apt-get only): QEMU,
+# busybox and xdotool installed, the stock kernel and udev unpacked (not installed) into
 # $MERIVANE_USB_CACHE (default /var/cache/merivane-usb). Run as root; safe to repeat.
 set -eu
 cache=${MERIVANE_USB_CACHE:-/var/cache/merivane-usb}
 mkdir -p "$cache"
 cd "$cache"
-if ! command -v qemu-system-x86_64 >/dev/null || [ ! -x /bin/busybox ]; then
+# xdotool finds the desktop program's window in the guest's X server.
+if ! command -v qemu-system-x86_64 >/dev/null || [ ! -x /bin/busybox ] || ! command -v xdotool >/dev/null; then
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        qemu-system-x86 busybox-static >/dev/null
+        qemu-system-x86 busybox-static xdotool >/dev/null
 fi
 if [ ! -e root/boot/vmlinuz ]; then
     kernel=$(apt-cache depends linux-image-amd64 | sed -n 's/.*Depends: \(linux-image-[0-9].*-amd64\)$/\1/p' | head -n1)
