@@ -74,9 +74,15 @@ std::vector<std::string> UniquePortTags(const std::vector<std::string>& ports) {
 
 std::string TaggedPath(const std::string& path, const std::string& tag) {
     const std::filesystem::path original(path);
-    const std::string stem = original.stem().string();
-    const std::string extension = original.extension().string();
-    return (original.parent_path() / (stem + "-" + tag + extension)).string();
+    std::filesystem::path stem = original.stem();
+    std::string extension = original.extension().string();
+    // A compressed archive's ".tar" belongs to its extension: report.tar-ttyACM0.gz
+    // would not open as what it is.
+    if (stem.extension() == ".tar") {
+        extension = ".tar" + extension;
+        stem = stem.stem();
+    }
+    return (original.parent_path() / (stem.string() + "-" + tag + extension)).string();
 }
 
 }  // namespace merivane::cli

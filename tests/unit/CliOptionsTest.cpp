@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "cli/PortDiscovery.h"
 
 namespace merivane::cli {
 namespace {
@@ -149,6 +150,17 @@ TEST(CliOptionsTest, AssignmentsSplitAtTheFirstEqualsSignOutsideASelector) {
         std::string value;
         EXPECT_FALSE(SplitAssignment(refused, path, value)) << refused;
     }
+}
+
+// Each device of a fleet run writes its own file, named after its port.
+TEST(TaggedPathTest, PutsThePortBeforeTheWholeExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"backup.cfg", "backup-ttyACM0.cfg"},
+        {"out/report.tar.gz", "out/report-ttyACM0.tar.gz"},
+        {"command.log", "command-ttyACM0.log"},
+        {"notes", "notes-ttyACM0"},
+    };
+    for (const auto& [path, tagged] : cases) EXPECT_EQ(TaggedPath(path, "ttyACM0"), tagged) << path;
 }
 
 }  // namespace
