@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <memory>
 #include <sstream>
@@ -145,11 +146,9 @@ int ReadCount(const std::string& text, int least, const char* refusal) {
 
 // The path with its links resolved, or as given when that fails (no such file yet).
 std::string RealPath(const std::string& path) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr) return path;
-    const std::string resolved = real;
-    std::free(real);
-    return resolved;
+    std::error_code ec;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, ec);
+    return ec ? path : resolved.string();
 }
 
 // Whether `port` names a port already listed: the same path, or another name of the same
