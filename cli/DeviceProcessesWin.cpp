@@ -75,11 +75,26 @@ class ChunkQueue {
     std::deque<Chunk> chunks_;
 };
 
+// The device's C runtime writes its text with "\r\n" line ends; they are
+// handed on as "\n", the line end the fleet's own output and parsing use. A
+// "\r" at the end of a read waits for the next one, which may begin with "\n".
 void ReadPipe(HANDLE pipe, DeviceProcess* device, bool isOutput, ChunkQueue* queue) {
     char buffer[4096];
     DWORD got = 0;
-    while (::ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        queue->Push({device, isOutput, std::string(buffer, got)});
+    std::string text;
+    while (::ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+        std::string lines;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+            lines += text[i];
+        }
+        const bool heldBack = lines.size() > 0 && lines.back() == '\r';
+        if (heldBack) lines.pop_back();
+        text = heldBack ? "\r" : "";
+        if (!lines.empty()) queue->Push({device, isOutput, std::move(lines)});
+    }
+    if (!text.empty()) queue->Push({device, isOutput, text});
     queue->Push({device, isOutput, {}});
 }
 

@@ -46,6 +46,14 @@ diff <(sed "s|$DEVICE|PORT|g" "$WORK/info-linux.txt") <(sed 's|COM7|PORT|g' "$WO
   fail "info differs from the Linux program's"
 pass "info matches the Linux output line for line"
 
+# Every device in a process of its own: the one device, with its output as the
+# program itself prints it.
+win --all info | tr -d '\r' >"$WORK/info-fleet.txt"
+grep -q "^== COM7 ==" "$WORK/info-fleet.txt" && grep -q "^COM7  done" "$WORK/info-fleet.txt" ||
+  fail "--all info did not run the device in a process of its own"
+grep -q '\\x0d' "$WORK/info-fleet.txt" && fail "--all info shows the device's line ends"
+pass "--all: one process per device"
+
 win backup backup.cfg >/dev/null && grep -q "<" backup.cfg || fail "backup"
 pass "backup"
 
