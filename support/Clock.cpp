@@ -2,23 +2,23 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
+#include <cerrno>
 #include <ctime>
-#include <thread>
 
 namespace merivane {
 namespace {
 
-// The standard clocks are the system's monotonic clock on every platform
-// (CLOCK_MONOTONIC on Linux, the performance counter on Windows); a sleep goes
-// on after a signal until its time is up.
 uint64_t MonotonicMs() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
 }
 
-void RealSleepMs(uint64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void RealSleepMs(uint64_t ms) {
+    timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>((ms % 1000) * 1000000)};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
 
 RealClock g_realClock;
 std::atomic<Clock*> g_clock{&g_realClock};

@@ -54,6 +54,11 @@ grep -q "^== COM7 ==" "$WORK/info-fleet.txt" && grep -q "^COM7  done" "$WORK/inf
 grep -q '\\x0d' "$WORK/info-fleet.txt" && fail "--all info shows the device's line ends"
 pass "--all: one process per device"
 
+# The command log's header carries the version read back from the resource.
+win --debug info >/dev/null
+grep -aq "Varik Merivane Version 1.0.33.0 STARTED AT" command.log || fail "the log header"
+pass "command log header from the version resource"
+
 win backup backup.cfg >/dev/null && grep -q "<" backup.cfg || fail "backup"
 pass "backup"
 
