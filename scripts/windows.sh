@@ -104,6 +104,7 @@ cmake --build "$OUT" -j2 --target "${targets[@]}"
 # otherwise wait for one to start, and a pty hang-up makes it print a lot).
 export WINEPREFIX=$OUT/wine-prefix WINEDEBUG=-all
 [ -f "$WINEPREFIX/system.reg" ] || log "creating the Wine prefix"
+mkdir -p "$WINEPREFIX"
 "$WINESERVER" -p >"$OUT/wineserver.log" 2>&1
 trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 # Wine's own services start here, with their output in a file: started by the
