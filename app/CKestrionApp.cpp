@@ -5,9 +5,9 @@
 #include "app/EndProcess.h"
 #include "app/Identification.h"
 #include "app/Product.h"
-#include "link/UdevPortSource.h"
 #include "settings/RciRequests.h"
 #include "support/Clock.h"
+#include "support/ProgramVersion.h"
 
 namespace merivane {
 namespace {
@@ -18,8 +18,7 @@ constexpr char kResumeConsole[] = "AT&usbinterface=55,go\r\n";
 }  // namespace
 
 CKestrionApp::CKestrionApp(std::unique_ptr<PortSource> source)
-    : source_(source ? std::move(source) : std::make_unique<UdevPortSource>()),
-      transport_(source_.get()) {
+    : source_(source ? std::move(source) : MakeSystemPortSource()), transport_(source_.get()) {
     transport_.SetConsolePause(kPauseConsole);
     SetEndProcessLog(&transport_.Log());
 }
@@ -32,7 +31,8 @@ std::string CKestrionApp::StatusText() const {
 }
 
 std::string CKestrionApp::GetProductVersionText() {
-    return std::string("Version ") + MERIVANE_VERSION_TEXT;
+    const std::string version = ProgramProductVersion();
+    return version.empty() ? std::string() : "Version " + version;
 }
 
 std::string CommandLogRefusal(const std::string& path, const std::string& why) {
@@ -74,8 +74,7 @@ std::string CKestrionApp::AskDirect(const std::string& command, uint64_t waitMs,
         if (!WriteDirect(command)) return {};
         TheClock().SleepMs(waitMs);
         answer.assign(readSize, '\0');
-        const long n =
-            transport_.Port().Read(answer.data(), readSize, TheClock().RealMs(Transport::kPollMs));
+        const long n = transport_.ReadRaw(answer.data(), readSize);
         if (n >= 0) {
             answer.resize(static_cast<size_t>(n));
             break;

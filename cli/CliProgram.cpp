@@ -61,7 +61,7 @@ int RunOnSeveralDevices(const CliOptions& options, std::unique_ptr<PortSource> s
     if (options.all) {
         Transport transport(source.get());
         const Discovery found = DiscoverPorts(transport);
-        transport.Port().Close();
+        transport.ClosePort();
         ports = found.candidates;
         if (ports.empty()) {
             report.Fail(kExitNoDevice, "no device found");

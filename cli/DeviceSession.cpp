@@ -64,7 +64,7 @@ bool DeviceSession::OpenPort(CommandReport& report) {
         if (link.OpenNamedPort(options_.Port())) return true;
         report.Fail(kExitNoDevice,
                     "cannot open " + options_.Port() + ": " +
-                        DescribePortError(link.Port().LastError(), link.Port().LastErrno()));
+                        DescribePortError(link.LastPortError(), link.LastPortErrno()));
         return false;
     }
     const Discovery found = DiscoverPorts(link);

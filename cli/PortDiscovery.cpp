@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "link/UdevPortSource.h"
-
 namespace merivane::cli {
 
 bool ParsePortList(const std::string& text, std::vector<PortEntry>& entries, std::string& error) {
@@ -29,7 +27,7 @@ bool ParsePortList(const std::string& text, std::vector<PortEntry>& entries, std
 
 std::unique_ptr<PortSource> MakePortSource(std::string& error) {
     const char* listed = std::getenv(kPortsVariable);
-    if (listed == nullptr) return std::make_unique<UdevPortSource>();
+    if (listed == nullptr) return MakeSystemPortSource();
     std::vector<PortEntry> entries;
     if (!ParsePortList(listed, entries, error)) return nullptr;
     return std::make_unique<FixedPortSource>(std::move(entries));

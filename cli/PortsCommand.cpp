@@ -27,7 +27,7 @@ Json PortRow(const std::string& port, const std::string& providers, bool usable,
 void RunPorts(PortSource& source, CommandReport& report) {
     Transport transport(&source);
     const Discovery found = DiscoverPorts(transport);
-    if (found.opened) transport.Port().Close();
+    if (found.opened) transport.ClosePort();
     std::vector<PortEntry> entries;
     source.ListModemPorts(entries);
 

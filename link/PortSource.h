@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ class PortSource {
     // modem devices cannot be read at all.
     virtual bool ListModemPorts(std::vector<PortEntry>& entries) = 0;
 };
+
+// The system's own list of modem ports: the device manager (udev) on Linux,
+// the modem device-class registry on Windows.
+std::unique_ptr<PortSource> MakeSystemPortSource();
 
 // A source that tests fill by hand.
 class FixedPortSource : public PortSource {

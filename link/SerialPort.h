@@ -18,7 +18,9 @@ enum class PortError {
 
 // One serial port, opened exclusively and set to raw 115200 8N1 with software
 // flow control off. Reads poll: they return what is waiting, or nothing after
-// the poll time.
+// the poll time. One implementation per platform: termios on POSIX systems
+// (SerialPortPosix.cpp), the Win32 communications functions on Windows
+// (SerialPortWin.cpp), where a port is named COM7 and opened as \\.\COM7.
 class SerialPort {
   public:
     SerialPort() = default;
@@ -33,7 +35,7 @@ class SerialPort {
     static bool CanOpen(const std::string& path, PortError* why = nullptr, int* sysErrno = nullptr);
     // Releases the exclusive hold and closes. Safe to call when closed.
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const;
 
     // Waits up to `pollRealMs` real milliseconds for data and reads what is
     // waiting (at most `max` bytes). Returns the number of bytes read (0 when
@@ -47,11 +49,20 @@ class SerialPort {
     void Purge();
 
     PortError LastError() const { return lastError_; }
+    // The system's error number of the last failure (errno; GetLastError() on Windows).
     int LastErrno() const { return lastErrno_; }
-    int Fd() const { return fd_; }
 
   private:
+#ifdef _WIN32
+    void* handle_ = nullptr;  // the port's HANDLE; null while closed
+    // The read and write time-outs in force, so that they are set only when they change.
+    unsigned long readConstantMs_ = 0;
+    unsigned long writeConstantMs_ = 0;
+    bool pollingSet_ = false;
+    bool ApplyTimeouts(unsigned long readConstantMs, unsigned long writeConstantMs);
+#else
     int fd_ = -1;
+#endif
     PortError lastError_ = PortError::None;
     int lastErrno_ = 0;
 };

@@ -358,4 +358,9 @@ long Transport::WriteRaw(const char* data, size_t size) {
     return m_port.Write(data, size, WriteTimeoutMs(size));
 }
 
+long Transport::ReadRaw(char* buffer, size_t max) {
+    if (!m_port.IsOpen()) return -1;
+    return m_port.Read(buffer, max, PollRealMs());
+}
+
 }  // namespace merivane

@@ -119,10 +119,19 @@ class Transport {
     // Writes bytes straight to the port: no flush, no reopen, no log
     // (start-up's console pause, upload data). Returns bytes written or -1.
     long WriteRaw(const char* data, size_t size);
+    // Reads what the device has sent (at most `max` bytes), waiting up to one
+    // poll step for it: no flush, no reopen, no log (start-up's direct
+    // questions). Returns bytes read, 0 for silence, -1 when the read failed.
+    long ReadRaw(char* buffer, size_t max);
 
     const std::string& PortName() const { return m_portName; }
     void SetPortName(const std::string& name) { m_portName = name; }
-    SerialPort& Port() { return m_port; }
+    bool PortIsOpen() const { return m_port.IsOpen(); }
+    // Lets the port go (a discovery that only lists, the end of a run).
+    void ClosePort() { m_port.Close(); }
+    // Why the last open of the port failed.
+    PortError LastPortError() const { return m_port.LastError(); }
+    int LastPortErrno() const { return m_port.LastErrno(); }
     CommandLog& Log() { return m_commandLog; }
     void SetPortSource(PortSource* source) { source_ = source; }
     // How often a receive saw the port go away and got it back: a device that

@@ -70,4 +70,6 @@ bool UdevPortSource::ListModemPorts(std::vector<PortEntry>& entries) {
     return true;
 }
 
+std::unique_ptr<PortSource> MakeSystemPortSource() { return std::make_unique<UdevPortSource>(); }
+
 }  // namespace merivane

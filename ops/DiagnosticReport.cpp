@@ -2,10 +2,11 @@
 
 #include <archive.h>
 #include <archive_entry.h>
-#include <fcntl.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "app/CKestrionApp.h"
@@ -27,20 +28,18 @@ constexpr uint64_t kMaxLogBytes = 16 * 1024 * 1024;
 // cannot be read (it is not followed through a link).
 std::string RunLog(const std::string& path, uint64_t start) {
     if (path.empty()) return {};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return {};
-    const off_t end = ::lseek(fd, 0, SEEK_END);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) return {};
+    std::ifstream log(path, std::ios::binary | std::ios::ate);
+    if (!log) return {};
+    const auto end = static_cast<uint64_t>(std::max<std::streamoff>(0, log.tellg()));
     uint64_t from = start;
-    if (end > 0 && static_cast<uint64_t>(end) > from + kMaxLogBytes)
-        from = static_cast<uint64_t>(end) - kMaxLogBytes;
-    std::string text;
-    if (end > 0 && ::lseek(fd, static_cast<off_t>(from), SEEK_SET) >= 0) {
-        char buffer[65536];
-        ssize_t n = 0;
-        while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-            text.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
+    if (end > from + kMaxLogBytes) from = end - kMaxLogBytes;
+    if (from >= end) return {};
+    std::string text(static_cast<size_t>(end - from), '\0');
+    log.seekg(static_cast<std::streamoff>(from));
+    log.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<size_t>(std::max<std::streamsize>(0, log.gcount())));
     return text;
 }
 

@@ -10,4 +10,12 @@ namespace merivane {
 // groups (the port's group must be among them).
 std::string HostFactsText(const std::string& port);
 
+// The platform's half of those facts, one value each.
+namespace host {
+std::string OperatingSystemName();
+std::string KernelText();
+std::string ModemManagerText();  // "running", "not running", or why it does not apply
+std::string UserAndGroupsText();
+}  // namespace host
+
 }  // namespace merivane

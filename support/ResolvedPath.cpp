@@ -1,15 +1,14 @@
 #include "support/ResolvedPath.h"
 
-#include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace merivane {
 
 std::string ResolvedPath(const std::string& path) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr) return path;
-    const std::string resolved = real;
-    std::free(real);
-    return resolved;
+    std::error_code ec;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, ec);
+    return ec ? path : resolved.string();
 }
 
 }  // namespace merivane

@@ -4,7 +4,7 @@
 
 namespace merivane {
 
-// `path` with its links resolved (realpath), or as given when that fails (no such file).
+// `path` with its links resolved, or as given when that fails (no such file).
 std::string ResolvedPath(const std::string& path);
 
 }  // namespace merivane

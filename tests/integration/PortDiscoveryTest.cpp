@@ -47,7 +47,7 @@ TEST_F(PortDiscoveryTest, NoModemListOrNoQualifyingPortFails) {
     source_.SetEntries({{{"varik"}, Port(0)}, {{"Generic Modems"}, Port(0)}, {{}, Port(0)}});
     EXPECT_FALSE(transport_.FindAndOpenPort(Chooser("")));
     EXPECT_EQ(chooserCalls_, 0);
-    EXPECT_FALSE(transport_.Port().IsOpen());
+    EXPECT_FALSE(transport_.PortIsOpen());
 }
 
 TEST_F(PortDiscoveryTest, OneCandidateOpensWithoutAskingEvenWhenListedTwice) {
@@ -57,7 +57,7 @@ TEST_F(PortDiscoveryTest, OneCandidateOpensWithoutAskingEvenWhenListedTwice) {
     ASSERT_TRUE(transport_.FindAndOpenPort(Chooser("")));
     EXPECT_EQ(chooserCalls_, 0);
     EXPECT_EQ(transport_.PortName(), Port(0));
-    EXPECT_TRUE(transport_.Port().IsOpen());
+    EXPECT_TRUE(transport_.PortIsOpen());
 }
 
 TEST_F(PortDiscoveryTest, AnyOfAPortsProviderNamesLetsItPass) {
@@ -74,14 +74,14 @@ TEST_F(PortDiscoveryTest, SeveralCandidatesAreOfferedInDiscoveryOrderAndTheChoic
     EXPECT_EQ(chooserCalls_, 1);
     EXPECT_EQ(offered_, (std::vector<std::string>{Port(2), Port(0), Port(1)}));
     EXPECT_EQ(transport_.PortName(), Port(1));
-    EXPECT_TRUE(transport_.Port().IsOpen());
+    EXPECT_TRUE(transport_.PortIsOpen());
 }
 
 TEST_F(PortDiscoveryTest, ClosingTheChoiceWithoutConfirmingFails) {
     MakePorts(2);
     source_.SetEntries({{{"Varik"}, Port(0)}, {{"Varik"}, Port(1)}});
     EXPECT_FALSE(transport_.FindAndOpenPort(Chooser("")));
-    EXPECT_FALSE(transport_.Port().IsOpen());
+    EXPECT_FALSE(transport_.PortIsOpen());
 }
 
 TEST_F(PortDiscoveryTest, APortHeldByAnotherProgramIsNotOfferedAndTheReasonIsKept) {
@@ -114,7 +114,7 @@ TEST_F(PortDiscoveryTest, ANamedPortIsOpenedWithoutAnyFilterAndReopenedByName) {
     EXPECT_EQ(transport_.PortName(), Port(0));
     // Reopening by name closes our own exclusive hold first, or it would refuse itself.
     EXPECT_TRUE(transport_.OpenPort());
-    EXPECT_TRUE(transport_.Port().IsOpen());
+    EXPECT_TRUE(transport_.PortIsOpen());
     EXPECT_FALSE(transport_.OpenNamedPort("/dev/does-not-exist"));
 }
 

@@ -170,7 +170,7 @@ TEST_F(TransportTest, AFlushEndsEvenWhenTheDeviceNeverStopsTalking) {
     ScopedClock installed(fast);
     ASSERT_TRUE(device_->AddFault("chatter-forever"));
     char byte;
-    while (transport_.Port().Read(&byte, 1, 50) == 0) {
+    while (transport_.ReadRaw(&byte, 1) == 0) {
     }
     // Without its limit the flush would never return here. (How long it took
     // is no check: on a loaded machine the chatter itself may pause.)
@@ -194,7 +194,7 @@ TEST_F(TransportTest, UnplugDuringAWaitWithoutMarkersEndsWhenTheDeviceIsBack) {
         transport_.ReceiveResponse(command, raw_, kRoom, 300000, /*noEndMarker=*/true, nullptr));
     restart.join();
     EXPECT_FALSE(wait.Passed()) << "the port came back, which ends the wait";
-    EXPECT_TRUE(transport_.Port().IsOpen());
+    EXPECT_TRUE(transport_.PortIsOpen());
     std::string parsed;
     EXPECT_TRUE(Exchange("AT+CSQ\r\n", 2000, parsed));
     EXPECT_EQ(parsed, "+CSQ: 17,99");

@@ -45,7 +45,7 @@ class SimFaultTest : public testing::SimDeviceFixture {
         char buffer[4096];
         const uint64_t end = Clock::RealNowMs() + static_cast<uint64_t>(realMs);
         while (Clock::RealNowMs() < end) {
-            const long n = transport_.Port().Read(buffer, sizeof buffer, 20);
+            const long n = transport_.ReadRaw(buffer, sizeof buffer);
             if (n > 0) got.append(buffer, static_cast<size_t>(n));
         }
         return got;
@@ -231,7 +231,7 @@ TEST_F(SimFaultTest, ChatterBlocksDisappearInParsingAndStayOutOfStartupWindows) 
     transport_.WriteRaw(autostart.data(), autostart.size());
     TheClock().SleepMs(1000);
     char window[256] = {};
-    transport_.Port().Read(window, 255, 100);
+    transport_.ReadRaw(window, 255);
     EXPECT_NE(std::string(window).find("<python><state>on"), std::string::npos) << window;
 
     const std::string product =
@@ -240,7 +240,7 @@ TEST_F(SimFaultTest, ChatterBlocksDisappearInParsingAndStayOutOfStartupWindows) 
     transport_.WriteRaw(product.data(), product.size());
     TheClock().SleepMs(2000);
     char productWindow[501] = {};
-    transport_.Port().Read(productWindow, 500, 100);
+    transport_.ReadRaw(productWindow, 500);
     EXPECT_NE(std::string(productWindow).find("Brivel"), std::string::npos);
 }
 

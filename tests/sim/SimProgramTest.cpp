@@ -158,7 +158,7 @@ TEST_F(SimStateTest, StateFolderKeepsSettingsFilesAndFirmwareAcrossRuns) {
     ASSERT_TRUE(device_->RemoveFile("/WEB/python/main.py"));
     ASSERT_TRUE(
         device_->SetValue(SimulatedDevice::Document::State, "device_info/firmware", "9.9.9"));
-    transport_.Port().Close();
+    transport_.ClosePort();
     device_.reset();
 
     options.autostart = false;  // a saved state wins over the start-up default

@@ -13,9 +13,14 @@ namespace merivane::test {
 class TempDir {
   public:
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "merivane-test-XXXXXX").string();
-        if (char* made = ::mkdtemp(pattern.data())) path_ = made;
+        // A new name, made by this call alone (create_directory fails on one that exists).
+        std::random_device entropy;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const std::filesystem::path made = std::filesystem::temp_directory_path() /
+                                               ("merivane-test-" + std::to_string(entropy()));
+            std::error_code ec;
+            if (std::filesystem::create_directory(made, ec)) path_ = made;
+        }
     }
     ~TempDir() {
         std::error_code ec;

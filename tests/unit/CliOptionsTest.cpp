@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -160,7 +161,10 @@ TEST(TaggedPathTest, PutsThePortBeforeTheWholeExtension) {
         {"command.log", "command-ttyACM0.log"},
         {"notes", "notes-ttyACM0"},
     };
-    for (const auto& [path, tagged] : cases) EXPECT_EQ(TaggedPath(path, "ttyACM0"), tagged) << path;
+    // As paths: Windows joins the folder with a backslash.
+    for (const auto& [path, tagged] : cases)
+        EXPECT_EQ(std::filesystem::path(TaggedPath(path, "ttyACM0")), std::filesystem::path(tagged))
+            << path;
 }
 
 }  // namespace

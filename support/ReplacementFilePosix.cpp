@@ -1,5 +1,3 @@
-#include "support/ReplacementFile.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 #include <cstring>
 #include <random>
 
+#include "support/ReplacementFile.h"
 #include "support/SaveTarget.h"
 
 namespace merivane {

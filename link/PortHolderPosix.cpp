@@ -1,5 +1,3 @@
-#include "link/PortHolder.h"
-
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,8 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+
+#include "link/PortHolder.h"
 
 namespace merivane {
 namespace {

@@ -1,5 +1,3 @@
-#include "link/SerialPort.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -11,7 +9,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "link/PortErrorText.h"
 #include "link/PortHolder.h"
+#include "link/SerialPort.h"
 #include "support/Clock.h"
 
 namespace merivane {
@@ -145,6 +145,8 @@ Acquired AcquirePort(const std::string& path) {
 
 SerialPort::~SerialPort() { Close(); }
 
+bool SerialPort::IsOpen() const { return fd_ >= 0; }
+
 bool SerialPort::Open(const std::string& path) {
     // Our own lock on a descriptor still held would refuse the new open.
     Close();
@@ -257,49 +259,22 @@ void SerialPort::Purge() {
     if (fd_ >= 0) ::tcflush(fd_, TCIOFLUSH);
 }
 
-std::string DescribePortError(PortError error, int sysErrno) {
-    std::string text;
-    std::string advice;
-    switch (error) {
-        case PortError::None:
-            return "no error";
-        case PortError::NotFound:
-            text = "no such device";
-            break;
-        case PortError::PermissionDenied:
-            text = "you may not open it";
-            advice = std::string(
-                         "Add yourself to group dialout (sudo usermod -aG dialout $USER, then log "
-                         "out and back in), or install Merivane's udev rule ") +
-                     kUdevRuleFileName +
-                     ", which lets the user logged in at the desktop open the maker's devices, "
-                     "then unplug the device and plug it in again";
-            break;
-        case PortError::Busy:
-            text = "held by another program";
-            // A refused lock says nothing more useful than that.
-            if (sysErrno == EWOULDBLOCK) sysErrno = 0;
-            break;
-        case PortError::NotATerminal:
-            text = "not a serial device";
-            break;
-        case PortError::ConfigFailed:
-            text = "the line settings could not be applied";
-            break;
-        case PortError::Other:
-            text = "could not be opened";
-            break;
-    }
-    if (sysErrno != 0) {
-        char buf[128];
-        // GNU strerror_r returns the text, which may or may not live in buf.
-        const char* reason = ::strerror_r(sysErrno, buf, sizeof buf);
-        text += " (";
-        text += reason;
-        text += ")";
-    }
-    if (!advice.empty()) text += ". " + advice;
-    return text;
+std::string PortSystemReason(PortError error, int sysErrno) {
+    // A refused lock says nothing more useful than "held by another program".
+    if (sysErrno == 0 || (error == PortError::Busy && sysErrno == EWOULDBLOCK)) return {};
+    char buf[128];
+    // GNU strerror_r returns the text, which may or may not live in buf.
+    return ::strerror_r(sysErrno, buf, sizeof buf);
+}
+
+std::string PortErrorAdvice(PortError error) {
+    if (error != PortError::PermissionDenied) return {};
+    return std::string(
+               "Add yourself to group dialout (sudo usermod -aG dialout $USER, then log "
+               "out and back in), or install Merivane's udev rule ") +
+           kUdevRuleFileName +
+           ", which lets the user logged in at the desktop open the maker's devices, "
+           "then unplug the device and plug it in again";
 }
 
 }  // namespace merivane

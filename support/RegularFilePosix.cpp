@@ -1,5 +1,3 @@
-#include "support/RegularFile.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "support/RegularFile.h"
 #include "support/SaveTarget.h"
 
 namespace merivane {

@@ -1,10 +1,10 @@
-#include "support/SaveTarget.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "support/SaveTarget.h"
 
 namespace merivane {
 namespace {

@@ -1,10 +1,9 @@
-#include "link/PortFacts.h"
-
 #include <libudev.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
+#include "link/PortFacts.h"
 #include "support/ResolvedPath.h"
 
 namespace merivane {
@@ -34,6 +33,7 @@ std::vector<std::string> UdevProperties(const std::string& device) {
 PortFacts ReadPortFacts(const std::string& port) {
     PortFacts facts;
     facts.device = ResolvedPath(port);
+    facts.propertySource = "udev";
     facts.properties = UdevProperties(facts.device);
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/dev/serial/by-id", ec)) {

@@ -1,0 +1,7 @@
+#include "support/ProgramVersion.h"
+
+namespace merivane {
+
+std::string ProgramProductVersion() { return MERIVANE_VERSION_TEXT; }
+
+}  // namespace merivane
