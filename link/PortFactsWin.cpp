@@ -1,5 +1,4 @@
 #include "link/PortFacts.h"
-
 #include "link/RegistryPortSource.h"
 #include "support/TextRules.h"
 

@@ -1,5 +1,3 @@
-#include "ops/HostFacts.h"
-
 #include <grp.h>
 #include <pwd.h>
 #include <sys/utsname.h>
@@ -10,6 +8,7 @@
 #include <fstream>
 #include <vector>
 
+#include "ops/HostFacts.h"
 
 namespace merivane::host {
 

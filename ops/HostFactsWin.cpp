@@ -1,5 +1,6 @@
 #include <windows.h>
 
+// UNLEN, the longest user name; it needs windows.h first.
 #include <lmcons.h>
 
 #include <string>
@@ -29,8 +30,9 @@ std::string OperatingSystemName() {
     if (!RealVersion(info)) return "Windows";
     // Windows 11 still reports itself as 10.0, told apart by its build number.
     const bool eleven = info.dwMajorVersion == 10 && info.dwBuildNumber >= 22000;
-    return eleven ? "Windows 11" : "Windows " + std::to_string(info.dwMajorVersion) + "." +
-                                       std::to_string(info.dwMinorVersion);
+    return eleven ? "Windows 11"
+                  : "Windows " + std::to_string(info.dwMajorVersion) + "." +
+                        std::to_string(info.dwMinorVersion);
 }
 
 std::string KernelText() {
