@@ -50,7 +50,7 @@ constexpr CommandForm kCommands[] = {
      "the settings whose values differ between the device\n"
      "and FILE (a backup or a template of some groups),\n"
      "one line each: PATH: DEVICE -> FILE; exit 1 when\n"
-     "any differs"},
+     "any differs, 4 when the device failed"},
     {"report", "report [FILE]", 0, 1,
      "saves a diagnostic report for support (.tar.gz:\n"
      "documents and command log with secrets masked,\n"
@@ -103,6 +103,7 @@ Progress goes to standard error when it is a terminal.
 
 Exit status: 0 done, 1 the device or a transfer failed, 2 usage (including
 input refused before anything was sent), 3 no device found, 130 interrupted.
+diff, as diff(1): 0 the same, 1 some setting differs; when the device failed, 4.
 
 Environment (testing and scripting aids):
   MERIVANE_CLI_PORTS="PROVIDER=PATH;PROVIDER=PATH"

@@ -86,8 +86,14 @@ void CommandReport::AddChange(const std::string& path, Json before, Json after) 
 
 void CommandReport::Fail(int exitCode, const std::string& error) {
     if (exitCode_ != kExitDone) return;
-    exitCode_ = exitCode;
+    exitCode_ = exitCode == kExitFailed ? FailureExit(command_) : exitCode;
     error_ = error;
+}
+
+void CommandReport::Differs(const std::string& summary) {
+    if (exitCode_ != kExitDone) return;
+    exitCode_ = kExitDiffers;
+    error_ = summary;
 }
 
 void CommandReport::Interrupted() {

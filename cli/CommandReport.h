@@ -43,7 +43,10 @@ class CommandReport {
     void SetCheck(bool check) { check_ = check; }
 
     // Records a failure; the first one decides the exit status and the error text.
+    // kExitFailed becomes the command's own FailureExit.
     void Fail(int exitCode, const std::string& error);
+    // diff's finding: the settings differ (exit kExitDiffers), unless it failed first.
+    void Differs(const std::string& summary);
     // The user stopped the program: this outcome wins over any failure it caused.
     void Interrupted();
     // The command printed its findings as it went (one line a sample): a report

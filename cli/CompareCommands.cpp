@@ -42,11 +42,9 @@ void RunDiff(DeviceSession& session, CommandReport& report) {
             report.Data()[difference.path] = device + " -> " + wanted;
     }
     if (session.Options().json) report.Data()["differences"] = std::move(listed);
-    // As diff(1): 1 when they differ.
     if (!differences.empty())
-        report.Fail(kExitFailed,
-                    std::to_string(differences.size()) +
-                        (differences.size() == 1 ? " setting differs" : " settings differ"));
+        report.Differs(std::to_string(differences.size()) +
+                       (differences.size() == 1 ? " setting differs" : " settings differ"));
 }
 
 void RunRestoreOnly(DeviceSession& session, CommandReport& report) {

@@ -80,7 +80,8 @@ void Received(DeviceProcess& device, bool isOutput, std::string_view bytes, bool
     }
 }
 
-const char* ResultText(int exit) {
+const char* ResultText(const std::string& command, int exit) {
+    if (command == "diff" && exit == kExitDiffers) return "differs";
     switch (exit) {
         case kExitDone:
             return "done";
@@ -93,15 +94,19 @@ const char* ResultText(int exit) {
     }
 }
 
-int OverallExit(const std::vector<DeviceProcess>& devices) {
+int OverallExit(const std::string& command, const std::vector<DeviceProcess>& devices) {
     bool allDone = true;
     bool allSame = true;
+    bool onlyFindings = command == "diff";
     for (const DeviceProcess& device : devices) {
         allDone = allDone && device.exit == kExitDone;
         allSame = allSame && device.exit == devices.front().exit;
+        onlyFindings = onlyFindings && (device.exit == kExitDone || device.exit == kExitDiffers);
     }
     if (allDone) return kExitDone;
-    return allSame ? devices.front().exit : kExitFailed;
+    if (allSame) return devices.front().exit;
+    // Some devices differ from the file, the others hold it: a finding, not a failure.
+    return onlyFindings ? kExitDiffers : FailureExit(command);
 }
 
 // The device's own JSON document, or null when what it wrote is not one JSON object
@@ -120,7 +125,7 @@ void PrintJson(const CliOptions& options, const std::vector<DeviceProcess>& devi
         anyChanged = anyChanged || (own.is_object() && own.value("changed", Json()) == true);
         list.push_back({{"port", device.port},
                         {"exit", device.exit},
-                        {"result", ResultText(device.exit)},
+                        {"result", ResultText(options.command, device.exit)},
                         {"message", device.exit == kExitDone ? std::string() : device.lastMessage},
                         {"document", std::move(own)}});
     }
@@ -129,7 +134,7 @@ void PrintJson(const CliOptions& options, const std::vector<DeviceProcess>& devi
     std::printf("%s\n", JsonText(document).c_str());
 }
 
-void PrintText(const std::vector<DeviceProcess>& devices) {
+void PrintText(const std::string& command, const std::vector<DeviceProcess>& devices) {
     for (const DeviceProcess& device : devices) {
         if (device.output.empty()) continue;
         std::printf("== %s ==\n%s", TerminalSafe(device.port).c_str(),
@@ -140,7 +145,7 @@ void PrintText(const std::vector<DeviceProcess>& devices) {
     for (const DeviceProcess& device : devices)
         rows.push_back(
             {{"port", device.port},
-             {"result", ResultText(device.exit)},
+             {"result", ResultText(command, device.exit)},
              {"exit", device.exit},
              {"message", device.exit == kExitDone ? std::string() : device.lastMessage}});
     const Json table = {{"summary", rows}};
@@ -172,6 +177,8 @@ int RunOnDevices(const CliOptions& options, const std::vector<std::string>& port
     std::vector<DeviceProcess> devices(ports.size());
     for (size_t i = 0; i < ports.size(); ++i) {
         devices[i].port = ports[i];
+        // Until its process exits with a status of its own.
+        devices[i].exit = FailureExit(options.command);
         if (InterruptionRequested()) {
             devices[i].lastMessage = "interrupted before it was started";
             continue;
@@ -185,9 +192,9 @@ int RunOnDevices(const CliOptions& options, const std::vector<std::string>& port
     CollectDeviceOutput(devices, [&](DeviceProcess& device, bool isOutput, std::string_view bytes) {
         Received(device, isOutput, bytes, stream, options.json);
     });
-    const int exit = OverallExit(devices);
+    const int exit = OverallExit(options.command, devices);
     if (!stream && options.json) PrintJson(options, devices, exit);
-    if (!stream && !options.json) PrintText(devices);
+    if (!stream && !options.json) PrintText(options.command, devices);
     std::fflush(stdout);
     return InterruptionRequested() ? kExitInterrupted : exit;
 }

@@ -132,7 +132,8 @@ void CollectDeviceOutput(std::vector<DeviceProcess>& devices, const DeviceBytes&
         int status = 0;
         while (waitpid(Pid(device), &status, 0) < 0 && errno == EINTR) {
         }
-        device.exit = WIFEXITED(status) ? WEXITSTATUS(status) : kExitFailed;
+        // A process that did not exit keeps the failure status it was given.
+        if (WIFEXITED(status)) device.exit = WEXITSTATUS(status);
         if (WIFSIGNALED(status))
             device.lastMessage = "ended by signal " + std::to_string(WTERMSIG(status));
     }

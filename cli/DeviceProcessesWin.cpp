@@ -185,9 +185,8 @@ void CollectDeviceOutput(std::vector<DeviceProcess>& devices, const DeviceBytes&
         if (device.process == -1) continue;
         const HANDLE process = AsHandle(device.process);
         ::WaitForSingleObject(process, INFINITE);
-        DWORD code = kExitFailed;
-        ::GetExitCodeProcess(process, &code);
-        device.exit = static_cast<int>(code);
+        DWORD code = 0;
+        if (::GetExitCodeProcess(process, &code)) device.exit = static_cast<int>(code);
         ::CloseHandle(process);
         device.process = -1;
     }

@@ -72,6 +72,40 @@ TEST_F(CliAllDevicesTest, OneSilentDeviceFailsWhileTheOtherIsDone) {
     EXPECT_EQ(muteEntry["document"]["product"], nullptr) << muteEntry;
 }
 
+// diff exits 1 for a difference only: a device it could not compare makes the run exit 4,
+// alone or beside devices that differ.
+TEST_F(CliAllDevicesTest, DiffTellsADifferenceFromAFailure) {
+    const std::string file = dir_.File("golden.cfg");
+    WriteWholeFile(file,
+                   "<rci_request version='1.1'><set_setting><mobile_simple><apn>golden.example"
+                   "</apn></mobile_simple></set_setting></rci_request>");
+    sim::SimulatedDevice& same = StartDevice("ttySame", Options());
+    ASSERT_TRUE(same.SetSetting("mobile_simple/apn", "golden.example"));
+    sim::SimulatedDevice& other = StartDevice("ttyOther", Options());
+    ASSERT_TRUE(other.SetSetting("mobile_simple/apn", "other.example"));
+    sim::DeviceOptions unreadable = Options();
+    unreadable.faults = {"bad-xml:<query_setting></query_setting>"};
+    sim::SimulatedDevice& broken = StartDevice("ttyBroken", unreadable);
+
+    struct Case {
+        std::vector<const sim::SimulatedDevice*> devices;
+        std::vector<std::string> results;
+        int exit;
+    };
+    const Case cases[] = {{{&same, &other}, {"done", "differs"}, 1},
+                          {{&other, &broken}, {"differs", "failed"}, 4},
+                          {{&same, &broken}, {"done", "failed"}, 4}};
+    for (const Case& c : cases) {
+        const CliRun run = RunAll(c.devices, {"--json", "diff", file});
+        EXPECT_EQ(run.exit, c.exit) << run.out << run.err;
+        const Json document = JsonDocument(run);
+        for (size_t i = 0; i < c.devices.size(); ++i)
+            EXPECT_EQ(DeviceEntry(document, c.devices[i]->LinkPath())["result"], c.results[i]);
+    }
+    const CliRun alone = RunOn(broken, {"diff", file});
+    EXPECT_EQ(alone.exit, 4) << alone.err;
+}
+
 TEST_F(CliAllDevicesTest, EachDeviceKeepsItsOwnProductDocumentsAndFiles) {
     sim::SimulatedDevice& gateway = StartDevice("ttyGateway", Options(Product::Brivel));
     sim::SimulatedDevice& tracker = StartDevice("ttyTracker", Options(Product::Korvane));

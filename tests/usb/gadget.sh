@@ -58,4 +58,18 @@ wait_for_line() {
 
 fail() { echo "FAIL: $*"; exit 1; }
 
+# install_rules FILE...: puts udev rules in place and restarts udevd, which
+# reads every rules file when it starts. A reload is not enough: udevd 252
+# decides by the rules directories' modification times, and a file written
+# within the same clock tick as its last look at them goes unread.
+install_rules() {
+    mkdir -p /etc/udev/rules.d
+    cp "$@" /etc/udev/rules.d/
+    udevadm control --exit
+    t=50
+    while busybox pidof systemd-udevd >/dev/null && [ $t -gt 0 ]; do sleep 0.1; t=$((t - 1)); done
+    /lib/systemd/systemd-udevd --daemon
+    udevadm control --ping -t 10
+}
+
 CLI="$RIG_BUILD/merivane-cli"

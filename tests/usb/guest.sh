@@ -23,6 +23,7 @@ cp "$RIG_KROOT/bin/udevadm" /bin/udevadm
 mkdir -p /lib/systemd && ln -sf /bin/udevadm /lib/systemd/systemd-udevd
 rm -rf /lib/udev && cp -a "$RIG_KROOT/lib/udev" /lib/udev
 /lib/systemd/systemd-udevd --daemon
+udevadm control --ping -t 10
 
 . "$RIG_SOURCE/tests/usb/gadget.sh"
 export RIG_BUILD RIG_SOURCE

@@ -10,11 +10,10 @@ wait_for "$second" || fail "no by-id link for the second function"
 grep -q -- "$BYID " /tmp/ports && grep -q -- "$second " /tmp/ports ||
     fail "without a hint both ports should be offered"
 
-mkdir -p /etc/udev/rules.d
-cat >/etc/udev/rules.d/77-rig-port-hints.rules <<'RULES'
+cat >/tmp/77-rig-port-hints.rules <<'RULES'
 SUBSYSTEM=="tty", ENV{ID_VENDOR_ID}=="1d6b", ENV{ID_USB_INTERFACE_NUM}=="00", ENV{ID_MM_PORT_TYPE_AT_PRIMARY}="1"
 RULES
-udevadm control --reload
+install_rules /tmp/77-rig-port-hints.rules
 udevadm trigger --subsystem-match=tty --action=change
 udevadm settle -t 10
 udevadm info /dev/ttyACM0 | grep -q "ID_MM_PORT_TYPE_AT_PRIMARY=1" || fail "the rig's hint did not take"

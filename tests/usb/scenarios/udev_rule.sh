@@ -1,9 +1,7 @@
 # Our udev rule, installed: the port carries ID_MM_DEVICE_IGNORE=1 and the
 # uaccess tag, and its line is raw from the moment it appears, so output the
 # device sends before the tool opens a replugged port is not echoed back.
-mkdir -p /etc/udev/rules.d
-cp "$RIG_SOURCE/packaging/60-merivane.rules" /etc/udev/rules.d/
-udevadm control --reload
+install_rules "$RIG_SOURCE/packaging/60-merivane.rules"
 gadget_make 1
 wait_for $BYID || fail "no by-id link"
 udevadm info /dev/ttyACM0 | tee /tmp/props
