@@ -13,39 +13,13 @@
 
 #include "app/CKestrionApp.h"
 #include "app/Startup.h"
+#include "desktop/DemoDevice.h"
 #include "desktop/DesktopCommandLine.h"
 #include "desktop/DesktopRun.h"
-#include "sim/SimulatedDevice.h"
 #include "ui/GuiResources.h"
 #include "ui/QtPrompts.h"
 
 namespace {
-
-using merivane::sim::DeviceOptions;
-using merivane::sim::Product;
-
-// The simulated device of --demo, behind a link in a private folder that goes with it.
-class DemoDevice {
-  public:
-    explicit DemoDevice(DeviceOptions options) {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "merivane-demo-XXXXXX").string();
-        if (char* made = ::mkdtemp(pattern.data())) folder_ = made;
-        options.linkPath = folder_ + "/ttyDEMO0";
-        device_ = std::make_unique<merivane::sim::SimulatedDevice>(options);
-    }
-    ~DemoDevice() {
-        device_.reset();
-        std::error_code ignored;
-        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-    }
-    bool Start() { return !folder_.empty() && device_->Start(); }
-    const std::string& LinkPath() const { return device_->LinkPath(); }
-
-  private:
-    std::string folder_;
-    std::unique_ptr<merivane::sim::SimulatedDevice> device_;
-};
 
 // Without a display Qt gives up with several lines and an abort; say it in one
 // line, with the first reason Qt gave, and end with status 1 instead. Messages
@@ -84,8 +58,10 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
+#ifdef SIGPIPE
     // A device that vanishes mid-write shows up as a failed write, not as the end of the program.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     qInstallMessageHandler(NoDisplay);
     QApplication application(argc, argv);
     qInstallMessageHandler(nullptr);
@@ -93,11 +69,12 @@ int main(int argc, char* argv[]) {
     application.setWindowIcon(merivane::AppIcon());
 
     merivane::StartupOptions options = line.startup;
-    std::unique_ptr<DemoDevice> demo;
+    std::unique_ptr<merivane::DemoDevice> demo;
     if (line.demo) {
-        demo = std::make_unique<DemoDevice>(*line.demo);
+        demo = std::make_unique<merivane::DemoDevice>(*line.demo);
         if (!demo->Start()) {
-            std::fprintf(stderr, "merivane: the demo device could not be started\n");
+            std::fprintf(stderr, "merivane: the demo device could not be started: %s\n",
+                         demo->Error().c_str());
             return 1;
         }
         options.portPath = demo->LinkPath();

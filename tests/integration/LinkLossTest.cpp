@@ -36,6 +36,7 @@ class LinkLossTest : public test::SimFixture {
     void TearDown() override {
         stop_ = true;
         if (mover_.joinable()) mover_.join();
+        SimFixture::TearDown();
     }
     bool Identify() {
         return IdentifyDevice(transport_, executor_, kBrivel, identity_, documents_);

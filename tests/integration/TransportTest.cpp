@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "link/Transport.h"
@@ -37,6 +38,18 @@ class TransportTest : public ::testing::Test {
         ASSERT_TRUE(transport_.OpenNamedPort(device_->LinkPath()));
     }
 
+    // Runs the product clock faster for the rest of the test. The fixture owns the
+    // clock: the device's thread reads it until TearDown has stopped the device.
+    void UseFastClock(double factor, uint64_t receiveFloorMs) {
+        clock_.emplace(factor, receiveFloorMs);
+        InstallClock(&*clock_);
+    }
+
+    void TearDown() override {
+        device_.reset();
+        InstallClock(nullptr);
+    }
+
     // One exchange as the runner makes it; returns the verdict.
     bool Exchange(const std::string& command, uint32_t timeoutMs, std::string& parsed,
                   bool noEndMarker = false, ProgressSink* bar = nullptr) {
@@ -46,6 +59,7 @@ class TransportTest : public ::testing::Test {
         return transport_.ParseResponse(command, raw_, parsed, kRoom);
     }
 
+    std::optional<ScaledClock> clock_;
     TempDir dir_;
     std::unique_ptr<SimulatedDevice> device_;
     Transport transport_;
@@ -81,8 +95,7 @@ TEST_F(TransportTest, AnswersSplitIntoTinyWritesAreCollectedWhole) {
 }
 
 TEST_F(TransportTest, SilenceEndsAtTheTimeOutAsAnEmptySuccess) {
-    ScaledClock fast(50.0, 200);
-    ScopedClock installed(fast);
+    UseFastClock(50.0, 200);
     ASSERT_TRUE(device_->AddFault("silent:AT+CSQ"));
     std::string parsed = "old";
     RecordingProgress bar;
@@ -95,8 +108,7 @@ TEST_F(TransportTest, SilenceEndsAtTheTimeOutAsAnEmptySuccess) {
 }
 
 TEST_F(TransportTest, WithoutEndMarkersTheWaitRunsToItsDeadline) {
-    ScaledClock fast(50.0, 200);
-    ScopedClock installed(fast);
+    UseFastClock(50.0, 200);
     std::string parsed;
     const Deadline wait(4000);
     EXPECT_TRUE(Exchange("AT\r\n", 4000, parsed, /*noEndMarker=*/true));
@@ -105,8 +117,7 @@ TEST_F(TransportTest, WithoutEndMarkersTheWaitRunsToItsDeadline) {
 }
 
 TEST_F(TransportTest, SleepTouchesNeitherDeviceNorLogAndMovesTheBar) {
-    ScaledClock fast(100.0, 0);
-    ScopedClock installed(fast);
+    UseFastClock(100.0, 0);
     const std::string log = dir_.File("command.log");
     ASSERT_TRUE(transport_.Log().Open(log));
     const size_t before = device_->ReceivedCommands().size();
@@ -155,8 +166,7 @@ TEST_F(TransportTest, TheCommandLogHoldsEveryBlockInOrder) {
 }
 
 TEST_F(TransportTest, GarbageBetweenAnswersIsFlushedBeforeEachCommand) {
-    ScaledClock fast(20.0, 500);
-    ScopedClock installed(fast);
+    UseFastClock(20.0, 500);
     ASSERT_TRUE(device_->AddFault("garbage"));
     std::string parsed;
     for (int i = 0; i < 3; ++i) {
@@ -166,8 +176,7 @@ TEST_F(TransportTest, GarbageBetweenAnswersIsFlushedBeforeEachCommand) {
 }
 
 TEST_F(TransportTest, AFlushEndsEvenWhenTheDeviceNeverStopsTalking) {
-    ScaledClock fast(20.0, 200);
-    ScopedClock installed(fast);
+    UseFastClock(20.0, 200);
     ASSERT_TRUE(device_->AddFault("chatter-forever"));
     char byte;
     while (transport_.ReadRaw(&byte, 1) == 0) {
@@ -179,8 +188,7 @@ TEST_F(TransportTest, AFlushEndsEvenWhenTheDeviceNeverStopsTalking) {
 }
 
 TEST_F(TransportTest, UnplugDuringAWaitWithoutMarkersEndsWhenTheDeviceIsBack) {
-    ScaledClock fast(20.0, 200);
-    ScopedClock installed(fast);
+    UseFastClock(20.0, 200);
     const std::string command = "AT\r\n";
     ASSERT_NE(transport_.SendCommand(command), 0);
     std::thread restart([this] {
@@ -201,8 +209,7 @@ TEST_F(TransportTest, UnplugDuringAWaitWithoutMarkersEndsWhenTheDeviceIsBack) {
 }
 
 TEST_F(TransportTest, ASendWhileTheDeviceIsAwayWaitsForItToComeBack) {
-    ScaledClock fast(50.0, 200);
-    ScopedClock installed(fast);
+    UseFastClock(50.0, 200);
     device_->Unplug();
     std::thread restart([this] {
         TheClock().SleepMs(5000);
@@ -215,8 +222,7 @@ TEST_F(TransportTest, ASendWhileTheDeviceIsAwayWaitsForItToComeBack) {
 }
 
 TEST_F(TransportTest, ASendGivesUpAfterOneWindowAndLaterCommandsOfTheBatchFailAtOnce) {
-    ScaledClock fast(200.0, 0);
-    ScopedClock installed(fast);
+    UseFastClock(200.0, 0);
     device_->Unplug();
     transport_.BeginBatch();
     const uint64_t start = TheClock().NowMs();
@@ -240,8 +246,7 @@ TEST_F(TransportTest, ASendGivesUpAfterOneWindowAndLaterCommandsOfTheBatchFailAt
 // offered to the user to give up, and a cancel or a Ctrl+C ends it at once,
 // long before the deadline a huge listed size gave it.
 TEST_F(TransportTest, ALongWaitForAnAnswerEndsOnCancelOrInterruption) {
-    ScaledClock clock(200.0, 300);
-    ScopedClock installed(clock);
+    UseFastClock(200.0, 300);
     ASSERT_TRUE(device_->AddFault("silent:AT+CSQ"));
     class Watcher : public LinkWatcher {
       public:

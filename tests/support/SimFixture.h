@@ -22,6 +22,9 @@ class SimFixture : public ::testing::Test {
     }();
 
     void SetUp() override { StartDevice(); }
+    // The device stops here, before the members of a derived fixture go: its thread
+    // reads the clock such a fixture installs until it has stopped.
+    void TearDown() override { device_.reset(); }
 
     void StartDevice() {
         options_.linkPath = dir_.File("ttyDEVICE");
