@@ -124,10 +124,7 @@ bool SaveDiagnosticReport(CKestrionApp& app, const std::deque<SignalSample>& sig
         error = "the archive could not be made";
         return false;
     }
-    ReplacementFile file(path, FileSecrecy::Secret);
-    if (file.Write(bytes) && file.Commit()) return true;
-    error = file.Error();
-    return false;
+    return ReplaceFile(path, bytes, FileSecrecy::Secret, error);
 }
 
 bool SaveDiagnosticReport(CKestrionApp& app, const std::deque<SignalSample>& signal,

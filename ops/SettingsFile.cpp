@@ -37,10 +37,7 @@ bool WriteSettingsFile(xmlDoc* request, const std::string& path, std::string& er
         error = "there are no settings to save";
         return false;
     }
-    ReplacementFile file(path, FileSecrecy::Secret);
-    if (file.Write(text) && file.Commit()) return true;
-    error = file.Error();
-    return false;
+    return ReplaceFile(path, text, FileSecrecy::Secret, error);
 }
 
 }  // namespace merivane

@@ -73,9 +73,9 @@ std::string SignalCsv(const std::deque<SignalSample>& samples) {
 bool SaveSignalCsv(const SignalHistory& history, Prompts& prompts) {
     const std::string path = prompts.SaveFile("signal.csv", "csv", "*.csv");
     if (path.empty()) return false;
-    ReplacementFile file(path);
-    if (file.Write(SignalCsv(history.Samples())) && file.Commit()) return true;
-    prompts.Inform(FillIn("The samples could not be saved to %s (%s).", {path, file.Error()}),
+    std::string error;
+    if (ReplaceFile(path, SignalCsv(history.Samples()), FileSecrecy::Ordinary, error)) return true;
+    prompts.Inform(FillIn("The samples could not be saved to %s (%s).", {path, error}),
                    kErrorCaption, Prompts::Icon::Error);
     return false;
 }

@@ -17,7 +17,7 @@ log() { echo "windows.sh: $*"; }
 # --- The cross compiler and Wine --------------------------------------------
 need=()
 for pkg in g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-  libz-mingw-w64-dev wine64 dpkg-dev zip cmake ninja-build; do
+  libz-mingw-w64-dev wine64 dpkg-dev zip nsis cmake ninja-build; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -122,7 +122,7 @@ cmake -S "$ROOT" -B "$OUT" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w6
   -DCMAKE_BUILD_TYPE=Release -DMERIVANE_BUILD_TESTS=ON -DMERIVANE_BUILD_BENCH=OFF \
   "${werror[@]}" "${qtargs[@]}" >"$OUT/configure.log" || { cat "$OUT/configure.log"; exit 1; }
 targets=(merivane-cli unit_tests)
-[ -n "$QT" ] && targets+=(merivane)
+[ -n "$QT" ] && targets+=(merivane gui_tests)
 cmake --build "$OUT" -j2 --target "${targets[@]}"
 
 # --- Tests under Wine ----------------------------------------------------------
@@ -141,6 +141,17 @@ log "unit tests under Wine"
 (cd "$OUT" && ctest -j2 --output-on-failure -L unit) >"$OUT/ctest.log" 2>&1 ||
   { tail -n 60 "$OUT/ctest.log"; exit 1; }
 tail -n 3 "$OUT/ctest.log"
+if [ -n "$QT" ]; then
+  log "GUI tests under Wine (offscreen)"
+  # Wine finds the Qt and MinGW DLLs through WINEPATH, and Qt its plugins here.
+  runtime=$(ls -d /usr/lib/gcc/$TRIPLE/*-posix | head -n1)
+  winpath() { "$WINE64" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+  export WINEPATH="$(winpath "$QT/bin");$(winpath "$runtime");$(winpath /usr/$TRIPLE/lib)"
+  export QT_PLUGIN_PATH="$(winpath "$QT/plugins")"
+  (cd "$OUT" && ctest -j2 --output-on-failure -L gui) >"$OUT/ctest-gui.log" 2>&1 ||
+    { tail -n 60 "$OUT/ctest-gui.log"; exit 1; }
+  tail -n 3 "$OUT/ctest-gui.log"
+fi
 
 # The Linux simulator and command line, from the Linux build (built if missing).
 LINUX=${LINUX_BUILD_DIR:-$ROOT/build}
@@ -152,11 +163,21 @@ log "merivane-cli.exe against merivane-devsim on COM7"
 bash "$ROOT/tests/windows/cli-under-wine.sh" "$OUT/merivane-cli.exe" "$LINUX/merivane-cli" \
   "$LINUX/sim/merivane-devsim" "$OUT/cli-under-wine"
 
-# --- The artefact --------------------------------------------------------------
-ZIP=$OUT/merivane-windows-$(sed -nE 's/^project\(Merivane VERSION ([0-9.]+).*/\1/p' "$ROOT/CMakeLists.txt").zip
+# --- The artefacts: a zip and an installer ----------------------------------------
+VERSION=$(sed -nE 's/^project\(Merivane VERSION ([0-9.]+).*/\1/p' "$ROOT/CMakeLists.txt")
+ZIP=$OUT/merivane-windows-$VERSION.zip
 rm -f "$ZIP"
 STAGE=$OUT/stage && rm -rf "$STAGE" && mkdir -p "$STAGE"
 cp "$OUT/merivane-cli.exe" "$ROOT/README.md" "$STAGE/"
-[ -f "$OUT/merivane.exe" ] && cp "$OUT/merivane.exe" "$STAGE/"
+if [ -f "$OUT/merivane.exe" ]; then
+  cp "$OUT/merivane.exe" "$STAGE/"
+  bash "$ROOT/scripts/windows-deploy-qt.sh" "$STAGE/merivane.exe" "$QT"
+fi
 (cd "$STAGE" && zip -q -r "$ZIP" .)
 log "packed $ZIP"
+INSTALLER=$OUT/merivane-windows-$VERSION-installer.exe
+bash "$ROOT/scripts/windows-installer.sh" "$STAGE" "$VERSION" "$INSTALLER" >"$OUT/makensis.log" ||
+  { cat "$OUT/makensis.log"; exit 1; }
+log "the installer under Wine"
+bash "$ROOT/tests/windows/installer-under-wine.sh" "$INSTALLER" "$STAGE" "$VERSION"
+log "built $INSTALLER"

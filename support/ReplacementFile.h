@@ -59,4 +59,14 @@ class ReplacementFile {
     std::string error_;
 };
 
+// Writes `bytes` as the whole of `target`, through a ReplacementFile. False with
+// the reason in `error` (worded as ReplacementFile::Error()); the target is then unchanged.
+inline bool ReplaceFile(const std::string& target, std::string_view bytes, FileSecrecy secrecy,
+                        std::string& error) {
+    ReplacementFile file(target, secrecy);
+    if (file.Write(bytes) && file.Commit()) return true;
+    error = file.Error();
+    return false;
+}
+
 }  // namespace merivane
