@@ -81,7 +81,7 @@ void Received(DeviceProcess& device, bool isOutput, std::string_view bytes, bool
 }
 
 const char* ResultText(const std::string& command, int exit) {
-    if (command == "diff" && exit == kExitDiffers) return "differs";
+    if (ExitsLikeDiff(command) && exit == kExitDiffers) return "differs";
     switch (exit) {
         case kExitDone:
             return "done";
@@ -97,7 +97,7 @@ const char* ResultText(const std::string& command, int exit) {
 int OverallExit(const std::string& command, const std::vector<DeviceProcess>& devices) {
     bool allDone = true;
     bool allSame = true;
-    bool onlyFindings = command == "diff";
+    bool onlyFindings = ExitsLikeDiff(command);
     for (const DeviceProcess& device : devices) {
         allDone = allDone && device.exit == kExitDone;
         allSame = allSame && device.exit == devices.front().exit;

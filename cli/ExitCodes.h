@@ -16,9 +16,12 @@ inline constexpr int kExitInterrupted = 130;  // stopped by Ctrl+C or a terminat
 inline constexpr int kExitDiffers = 1;
 inline constexpr int kExitNotCompared = 4;
 
+// Whether `command` reports its finding through kExitDiffers.
+inline bool ExitsLikeDiff(std::string_view command) { return command == "diff"; }
+
 // The status a failure of `command` on the device exits with.
 inline int FailureExit(std::string_view command) {
-    return command == "diff" ? kExitNotCompared : kExitFailed;
+    return ExitsLikeDiff(command) ? kExitNotCompared : kExitFailed;
 }
 
 }  // namespace merivane::cli

@@ -89,15 +89,18 @@ Section "Install"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; The uninstaller runs from a copy in the temporary folder, so whoever started
+; it cannot wait for it; removing uninstall.exe comes last, after the Start
+; menu and the registry, so its absence means the uninstall has finished.
 Section "Uninstall"
-  !define MODE_REMOVE
-  !include "${FILES}"
-  !undef MODE_REMOVE
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}\Merivane.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\Merivane command line.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\README.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  !define MODE_REMOVE
+  !include "${FILES}"
+  !undef MODE_REMOVE
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
 SectionEnd

@@ -31,7 +31,8 @@ fi
   grep -qx "merivane-cli $version" || fail "the installed merivane-cli.exe does not run"
 
 mkdir -p "$folder/mine" && echo "keep" >"$folder/mine/notes.txt"
-# The uninstaller runs a copy of itself from the temporary folder and returns at once.
+# The uninstaller runs a copy of itself from the temporary folder and returns at
+# once; it removes uninstall.exe as its last step.
 "$WINE64" "C:\\Program Files\\Varik Merivane\\uninstall.exe" /S || fail "the silent uninstall failed"
 t=200
 while [ -e "$folder/uninstall.exe" ] && [ $t -gt 0 ]; do sleep 0.1; t=$((t - 1)); done
