@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libxml2-dev libudev-dev libarchive-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
-  qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools
   xvfb xauth
   dpkg-dev desktop-file-utils groff-base
   clang libclang-rt-14-dev clang-format

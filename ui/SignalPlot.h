@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QChartView>
+#include <QPointF>
+#include <QWidget>
 #include <cstdint>
-
-class QChart;
-class QLineSeries;
-class QScatterSeries;
-class QValueAxis;
+#include <vector>
 
 namespace merivane {
 
@@ -17,8 +14,9 @@ class SignalHistory;
 // so does a time without samples (the device gone, polling paused for an apply).
 // Along the bottom, each sample's registration state is a marker whose shape
 // (not only its colour) tells home, roaming, searching, denied and not
-// registered apart; the legend names them.
-class SignalPlot : public QChartView {
+// registered apart; the legend names them. Drawn with QPainter alone, so the
+// program needs nothing of Qt beyond its base modules on any platform.
+class SignalPlot : public QWidget {
     Q_OBJECT
   public:
     explicit SignalPlot(QWidget* parent = nullptr);
@@ -31,17 +29,25 @@ class SignalPlot : public QChartView {
 
     // How many samples the line shows (known strengths), and in how many pieces, for tests.
     int PointCount() const { return points_; }
-    int SegmentCount() const { return segments_; }
+    int SegmentCount() const { return static_cast<int>(segments_.size()); }
+
+    QSize sizeHint() const override { return {640, 260}; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 
   private:
-    QLineSeries* NewSegment();
+    struct Marker {
+        QPointF at;  // minutes before now, dBm
+        int look;    // index into the registration looks
+    };
 
-    QChart* chart_;
-    QValueAxis* timeAxis_;
-    QValueAxis* dbmAxis_;
-    QScatterSeries* registration_[5];
+    // Draws the legend along the bottom of `area`, returns the height it took.
+    int DrawLegend(QPainter& painter, const QRect& area) const;
+
+    std::vector<std::vector<QPointF>> segments_;  // each: (minutes before now, dBm)
+    std::vector<Marker> markers_;
     int points_ = 0;
-    int segments_ = 0;
     int64_t gapMs_ = 6000;
 };
 

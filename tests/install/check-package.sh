@@ -27,7 +27,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] || fail "no maintainer"
 depends=$(field Depends)
 names=" $(sed -E "s/ *\([^)]*\)//g; s/[,|]/ /g" <<<"$depends" | tr -s " ") "
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libxml2 libudev1; do
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libxml2 libudev1; do
     [[ $names == *" $library "* ]] || fail "Depends lacks $library: $depends"
 done
 # Every dependency names an installed package of a version that satisfies it:
