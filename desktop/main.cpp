@@ -16,6 +16,7 @@
 #include "desktop/DemoDevice.h"
 #include "desktop/DesktopCommandLine.h"
 #include "desktop/DesktopRun.h"
+#include "desktop/TerminationRequests.h"
 #include "ui/GuiResources.h"
 #include "ui/QtPrompts.h"
 
@@ -67,6 +68,7 @@ int main(int argc, char* argv[]) {
     qInstallMessageHandler(nullptr);
     for (const QString& message : g_heldMessages) std::fprintf(stderr, "%s\n", qPrintable(message));
     application.setWindowIcon(merivane::AppIcon());
+    merivane::CloseOnTerminationRequests();
 
     merivane::StartupOptions options = line.startup;
     std::unique_ptr<merivane::DemoDevice> demo;
@@ -83,5 +85,7 @@ int main(int argc, char* argv[]) {
     merivane::CKestrionApp app;
     merivane::QtPrompts prompts;
     merivane::RunDesktop(app, options, prompts);
-    return 0;
+    // Stopped on request: the status a shell gives a program ended by that signal.
+    const int signal = merivane::TerminationSignal();
+    return signal == 0 ? 0 : 128 + signal;
 }
