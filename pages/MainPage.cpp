@@ -9,6 +9,7 @@
 #include "settings/Bindings.h"
 #include "ui/DataExchange.h"
 #include "ui/GuiResources.h"
+#include "ui/QtText.h"
 #include "ui_MainPage.h"
 
 namespace merivane {
@@ -61,6 +62,8 @@ void MainPage::DoDataExchange(DataExchange& exchange) {
     std::string statusLine = StatusLine(Context().app);
     exchange.Text(ui_->modemTypeEdit, identity.modemMaker);
     exchange.Text(ui_->statusEdit, statusLine);
+    // A by-id port name is longer than the field: the whole line on hovering.
+    ui_->statusEdit->setToolTip(ToQt(statusLine));
     exchange.Text(ui_->imeiEdit, identity.serialNumber);
     exchange.Text(ui_->imsiEdit, identity.imsi);
     exchange.Text(ui_->modemRevisionEdit, identity.modemRevision);

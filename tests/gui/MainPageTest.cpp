@@ -164,6 +164,7 @@ TEST_F(MainPageTest, ThePageShowsIdentityStateAndAddress) {
     app_.Documents().ClearSettings();
     page_.Redisplay();
     EXPECT_EQ(Edit("statusEdit")->text(), "Connected (/dev/ttyACM0) (settings could not be read)");
+    EXPECT_EQ(Edit("statusEdit")->toolTip(), Edit("statusEdit")->text());
     EXPECT_TRUE(page_.OnKillActive());
     EXPECT_EQ(app_.Identity().status, "Connected (/dev/ttyACM0)");
 }
