@@ -3,8 +3,9 @@
 # runs the tests under Wine, then runs merivane-cli.exe against the Linux
 # merivane-devsim mapped as COM7, and packs the zip in build-windows/.
 #
-# Needs root for apt-get (as in CI). A Windows Qt 6 (MERIVANE_WINDOWS_QT, or
-# ../shared/qt6-windows) adds merivane.exe; without one the rest is built.
+# Needs root for apt-get (as in CI). A Windows Qt 6 (MERIVANE_WINDOWS_QT,
+# ../shared/qt6-windows, or the one scripts/windows-qt.sh builds into
+# build-windows/qt6-windows) adds merivane.exe; without one the rest is built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -31,26 +32,7 @@ WINESERVER=/usr/lib/wine/wineserver
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
 
 # --- Sources from Debian, through a private apt configuration ------------------
-# deb-src lines for the suites the machine already uses, with lists and caches
-# of their own: the machine's own stay as they are.
-APT=$DEPS/apt
-aptopts=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$APT/sources"
-  -o Dir::State::Lists="$APT/lists" -o Dir::Cache="$APT/cache" -o APT::Sandbox::User=root)
-fetch_source() {  # fetch_source PACKAGE: unpacks its source under $DEPS/src, prints the folder
-  if [ ! -d "$APT/lists" ] || [ -z "$(ls "$APT/lists" 2>/dev/null | grep -v partial)" ]; then
-    rm -rf "$APT" && mkdir -p "$APT/sources" "$APT/lists/partial" "$APT/cache/archives/partial"
-    for f in /etc/apt/sources.list.d/*.sources; do
-      [ -f "$f" ] && sed -E 's/^Types:.*/Types: deb-src/' "$f" >"$APT/sources/$(basename "$f")"
-    done
-    if [ -f /etc/apt/sources.list ]; then
-      sed -nE 's/^deb (.*)/deb-src \1/p' /etc/apt/sources.list >"$APT/sources/main.list"
-    fi
-    apt-get "${aptopts[@]}" update -qq >&2
-  fi
-  mkdir -p "$DEPS/src"
-  (cd "$DEPS/src" && rm -rf "$1"-* "$1"_* && apt-get "${aptopts[@]}" source -qq "$1" >/dev/null)
-  find "$DEPS/src" -maxdepth 1 -type d -name "$1-*" | head -n1
-}
+source "$ROOT/scripts/windows-sources.sh"
 
 # --- libxml2, static, without iconv/lzma/zlib/python ---------------------------
 LIBXML2_PREFIX=$DEPS/libxml2
@@ -109,12 +91,13 @@ export MERIVANE_WINDOWS_PREFIXES="$LIBXML2_PREFIX:$LIBARCHIVE_PREFIX:$GTEST_PREF
 export PKG_CONFIG_LIBDIR=$LIBXML2_PREFIX/lib/pkgconfig
 QT=${MERIVANE_WINDOWS_QT:-}
 [ -z "$QT" ] && [ -d "$ROOT/../shared/qt6-windows" ] && QT=$(cd "$ROOT/../shared/qt6-windows" && pwd)
+[ -z "$QT" ] && [ -f "$OUT/qt6-windows/bin/Qt6Widgets.dll" ] && QT=$OUT/qt6-windows
 qtargs=()
 if [ -n "$QT" ]; then
   MERIVANE_WINDOWS_PREFIXES="$MERIVANE_WINDOWS_PREFIXES:$QT"
   qtargs=(-DCMAKE_PREFIX_PATH="$QT")
 else
-  log "no Windows Qt 6 given (MERIVANE_WINDOWS_QT or ../shared/qt6-windows): merivane.exe is not built"
+  log "no Windows Qt 6 (MERIVANE_WINDOWS_QT, ../shared/qt6-windows, or scripts/windows-qt.sh's): merivane.exe is not built"
 fi
 werror=()
 [ "${CI:-}" = true ] && werror=(-DMERIVANE_WERROR=ON)
@@ -131,23 +114,28 @@ cmake --build "$OUT" -j2 --target "${targets[@]}"
 export WINEPREFIX=$OUT/wine-prefix WINEDEBUG=-all
 [ -f "$WINEPREFIX/system.reg" ] || log "creating the Wine prefix"
 mkdir -p "$WINEPREFIX"
+# One left running in this prefix by an earlier run would refuse a second.
+"$WINESERVER" -k >/dev/null 2>&1 || true
 "$WINESERVER" -p >"$OUT/wineserver.log" 2>&1
 trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 # Wine's own services start here, with their output in a file: started by the
 # first test instead, they would hold its output pipe open and ctest would
 # wait for them.
 "$WINE64" wineboot -i >"$OUT/wineboot.log" 2>&1 </dev/null
+if [ -n "$QT" ]; then
+  # Wine finds the Qt and MinGW DLLs through WINEPATH, and Qt its plugins here;
+  # ctest lists the GUI tests by running them, whichever label it runs.
+  runtime=$(ls -d /usr/lib/gcc/$TRIPLE/*-posix | head -n1)
+  winpath() { "$WINE64" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+  export WINEPATH="$(winpath "$QT/bin");$(winpath "$runtime");$(winpath /usr/$TRIPLE/lib)"
+  export QT_PLUGIN_PATH="$(winpath "$QT/plugins")"
+fi
 log "unit tests under Wine"
 (cd "$OUT" && ctest -j2 --output-on-failure -L unit) >"$OUT/ctest.log" 2>&1 ||
   { tail -n 60 "$OUT/ctest.log"; exit 1; }
 tail -n 3 "$OUT/ctest.log"
 if [ -n "$QT" ]; then
   log "GUI tests under Wine (offscreen)"
-  # Wine finds the Qt and MinGW DLLs through WINEPATH, and Qt its plugins here.
-  runtime=$(ls -d /usr/lib/gcc/$TRIPLE/*-posix | head -n1)
-  winpath() { "$WINE64" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
-  export WINEPATH="$(winpath "$QT/bin");$(winpath "$runtime");$(winpath /usr/$TRIPLE/lib)"
-  export QT_PLUGIN_PATH="$(winpath "$QT/plugins")"
   (cd "$OUT" && ctest -j2 --output-on-failure -L gui) >"$OUT/ctest-gui.log" 2>&1 ||
     { tail -n 60 "$OUT/ctest-gui.log"; exit 1; }
   tail -n 3 "$OUT/ctest-gui.log"
