@@ -163,6 +163,15 @@ if [ -f "$OUT/merivane.exe" ]; then
 fi
 (cd "$STAGE" && zip -q -r "$ZIP" .)
 log "packed $ZIP"
+if [ -f "$STAGE/merivane.exe" ]; then
+  if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
+    log "merivane.exe, as deployed, against merivane-devsim on COM7"
+    xvfb-run -a -s "-screen 0 1024x768x24" bash "$ROOT/tests/windows/gui-under-wine.sh" \
+      "$STAGE/merivane.exe" "$LINUX/sim/merivane-devsim" "$OUT/gui-under-wine"
+  else
+    log "no xvfb-run or xdotool: merivane.exe is built but not run"
+  fi
+fi
 INSTALLER=$OUT/merivane-windows-$VERSION-installer.exe
 bash "$ROOT/scripts/windows-installer.sh" "$STAGE" "$VERSION" "$INSTALLER" >"$OUT/makensis.log" ||
   { cat "$OUT/makensis.log"; exit 1; }

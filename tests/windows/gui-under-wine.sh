@@ -35,22 +35,26 @@ CLASS='HKLM\SYSTEM\CurrentControlSet\Control\Class\{4D36E96D-E325-11CE-BFC1-0800
 
 "$WINE64" "$EXE" --debug >"$WORK/gui.out" 2>&1 &
 GUI=$!
-# The last exchange of the start-up is the mesh radio's settings; the sheet is
-# up once its progress dialog has gone and a window of the program shows.
+# The start-up window and the sheet have the same title: the sheet is the
+# window of that title that shows once the start-up's last exchange (the mesh
+# radio's settings) is done and the start-up window has gone.
+shown() { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; }
+startup=
+for _ in $(seq 600); do startup=$(shown 'Merivane$' | head -n1) && [ -n "$startup" ] && break; sleep 0.1; done
+[ -n "$startup" ] || { cat "$WORK/gui.out"; fail "no start-up window showed"; }
 wait_for_line 'rci_reply version="1.1"><do_command target="zigbee"' command.log ||
   { cat "$WORK/gui.out"; fail "start-up did not reach its last exchange"; }
-visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true; }
 sheet=
 for _ in $(seq 300); do
-  if [ -z "$(visible 'Communicating with device')" ] && [ -n "$(visible 'Merivane$')" ]; then
-    sleep 1
-    [ -z "$(visible 'Communicating with device')" ] && sheet=$(visible 'Merivane$') && break
-  fi
+  sheet=$(shown 'Merivane$' | grep -vx "$startup" | head -n1 || true)
+  [ -n "$sheet" ] && ! shown 'Merivane$' | grep -qx "$startup" && break
+  sheet=
   sleep 0.1
 done
 [ -n "$sheet" ] || { cat "$WORK/gui.out"; fail "the sheet did not show"; }
 kill -0 "$GUI" 2>/dev/null || { cat "$WORK/gui.out"; fail "the program ended after start-up"; }
-! command -v import >/dev/null || import -window root "$WORK/sheet.png"
+sleep 2  # let it paint
+! command -v import >/dev/null || import -window root "$WORK/sheet.png" || true
 grep -aq "Connected (COM7)" command.log || grep -aq "PARSED RESULT: SUCCESS" command.log ||
   fail "no exchange succeeded"
 pass "merivane.exe found COM7, ran the start-up and shows the sheet"
